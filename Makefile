@@ -1,0 +1,57 @@
+# Front door for the usual builds; CMake does the real work. See README.md.
+JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE  ?= cmake
+CTEST  ?= ctest --output-on-failure -j $(JOBS)
+
+NATIVE_PKGS  := cmake g++ make pkg-config libsdl2-dev libfreetype-dev libpng-dev zlib1g-dev \
+                libgtest-dev libbenchmark-dev
+WINDOWS_PKGS := g++-mingw-w64-x86-64 mingw-w64-tools
+WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
+FUZZ_PKGS    := clang libclang-rt-14-dev
+
+.PHONY: all build run test test-native test-asan test-fuzz windows test-wine bench clean \
+        deps-native deps-windows deps-wine deps-fuzz
+
+all: build
+
+deps-native:  ; @scripts/ensure-packages $(NATIVE_PKGS)
+deps-windows: ; @scripts/ensure-packages $(WINDOWS_PKGS)
+deps-wine:    ; @scripts/ensure-packages $(WINE_PKGS)
+deps-fuzz:    ; @scripts/ensure-packages $(FUZZ_PKGS)
+
+build: deps-native
+	$(CMAKE) -S . -B build
+	$(CMAKE) --build build -j $(JOBS)
+
+# Native suites, then the same suites under ASan + UBSan, the fuzz run, the Windows
+# cross build and the suites that run it under Wine.
+test: test-native test-asan test-fuzz windows test-wine
+
+test-native: build
+	cd build && $(CTEST)
+
+test-asan: deps-native
+	$(CMAKE) -S . -B build-asan -DKORVAN_SANITIZE=ON -DKORVAN_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+	$(CMAKE) --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 $(CTEST)
+
+test-fuzz: deps-native deps-fuzz
+	CC=clang CXX=clang++ $(CMAKE) -S . -B build-fuzz -DKORVAN_FUZZ=ON -DKORVAN_BENCH=OFF \
+	    -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(CMAKE) --build build-fuzz -j $(JOBS)
+	cd build-fuzz && $(CTEST) -L fuzz
+
+windows: deps-windows
+	$(CMAKE) -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DKORVAN_BENCH=OFF
+	$(CMAKE) --build build-mingw -j $(JOBS)
+
+test-wine: windows deps-wine
+	cd build-mingw && $(CTEST) -j 1 -L wine
+
+bench: deps-native
+	$(CMAKE) -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DKORVAN_TESTS=OFF
+	$(CMAKE) --build build-release -j $(JOBS) --target korvan_bench
+	build-release/bench/korvan_bench
+
+clean:
+	rm -rf build build-asan build-fuzz build-mingw build-release

@@ -1,0 +1,8 @@
+// Entry point of korvan_tests: plain GoogleTest main.
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
