@@ -1,0 +1,353 @@
+// DirectDraw for the portable build: result codes, flags, structures and the COM interfaces
+// with the method order of ddraw.h, so code written against them compiles unchanged on Windows.
+// Methods korvan does not use exist (the tables must line up) and return DDERR_UNSUPPORTED.
+#pragma once
+
+#include "win32_types.h"
+
+// ---- result codes ----
+#define _FACDD 0x876
+#define MAKE_DDHRESULT(code) MAKE_HRESULT(1, _FACDD, code)
+#define DD_OK S_OK
+#define DD_FALSE S_FALSE
+#define DDERR_ALREADYINITIALIZED MAKE_DDHRESULT(5)
+#define DDERR_CURRENTLYNOTAVAIL MAKE_DDHRESULT(40)
+#define DDERR_GENERIC E_FAIL
+#define DDERR_INCOMPATIBLEPRIMARY MAKE_DDHRESULT(95)
+#define DDERR_INVALIDCAPS MAKE_DDHRESULT(100)
+#define DDERR_INVALIDMODE MAKE_DDHRESULT(120)
+#define DDERR_INVALIDOBJECT MAKE_DDHRESULT(130)
+#define DDERR_INVALIDPARAMS E_INVALIDARG
+#define DDERR_INVALIDPIXELFORMAT MAKE_DDHRESULT(145)
+#define DDERR_INVALIDRECT MAKE_DDHRESULT(150)
+#define DDERR_LOCKEDSURFACES MAKE_DDHRESULT(160)
+#define DDERR_NOCOOPERATIVELEVELSET MAKE_DDHRESULT(212)
+#define DDERR_NOEXCLUSIVEMODE MAKE_DDHRESULT(225)
+#define DDERR_NOFLIPHW MAKE_DDHRESULT(230)
+#define DDERR_NOTFOUND MAKE_DDHRESULT(255)
+#define DDERR_OUTOFCAPS MAKE_DDHRESULT(360)
+#define DDERR_OUTOFMEMORY E_OUTOFMEMORY
+#define DDERR_OUTOFVIDEOMEMORY MAKE_DDHRESULT(380)
+#define DDERR_PALETTEBUSY MAKE_DDHRESULT(387)
+#define DDERR_SURFACEALREADYATTACHED MAKE_DDHRESULT(410)
+#define DDERR_SURFACEBUSY MAKE_DDHRESULT(430)
+#define DDERR_CANTLOCKSURFACE MAKE_DDHRESULT(435)
+#define DDERR_SURFACELOST MAKE_DDHRESULT(450)
+#define DDERR_SURFACENOTATTACHED MAKE_DDHRESULT(460)
+#define DDERR_UNSUPPORTED E_NOTIMPL
+#define DDERR_UNSUPPORTEDFORMAT MAKE_DDHRESULT(510)
+#define DDERR_UNSUPPORTEDMODE MAKE_DDHRESULT(590)
+#define DDERR_WASSTILLDRAWING MAKE_DDHRESULT(540)
+#define DDERR_DIRECTDRAWALREADYCREATED MAKE_DDHRESULT(562)
+#define DDERR_PRIMARYSURFACEALREADYEXISTS MAKE_DDHRESULT(564)
+#define DDERR_NOHWND MAKE_DDHRESULT(569)
+#define DDERR_HWNDALREADYSET MAKE_DDHRESULT(571)
+#define DDERR_NOPALETTEATTACHED MAKE_DDHRESULT(572)
+#define DDERR_EXCLUSIVEMODEALREADYSET MAKE_DDHRESULT(581)
+#define DDERR_NOTFLIPPABLE MAKE_DDHRESULT(582)
+#define DDERR_NOTLOCKED MAKE_DDHRESULT(584)
+#define DDERR_CANTCREATEDC MAKE_DDHRESULT(585)
+#define DDERR_NODC MAKE_DDHRESULT(586)
+#define DDERR_WRONGMODE MAKE_DDHRESULT(587)
+#define DDERR_IMPLICITLYCREATED MAKE_DDHRESULT(588)
+#define DDERR_NOTPALETTIZED MAKE_DDHRESULT(589)
+#define DDERR_DCALREADYCREATED MAKE_DDHRESULT(620)
+#define DDERR_NOTINITIALIZED CO_E_NOTINITIALIZED
+
+// ---- flags ----
+#define DDSCL_FULLSCREEN 0x00000001
+#define DDSCL_ALLOWREBOOT 0x00000002
+#define DDSCL_NOWINDOWCHANGES 0x00000004
+#define DDSCL_NORMAL 0x00000008
+#define DDSCL_EXCLUSIVE 0x00000010
+#define DDSCL_ALLOWMODEX 0x00000040
+
+#define DDSD_CAPS 0x00000001
+#define DDSD_HEIGHT 0x00000002
+#define DDSD_WIDTH 0x00000004
+#define DDSD_PITCH 0x00000008
+#define DDSD_BACKBUFFERCOUNT 0x00000020
+#define DDSD_ZBUFFERBITDEPTH 0x00000040
+#define DDSD_ALPHABITDEPTH 0x00000080
+#define DDSD_LPSURFACE 0x00000800
+#define DDSD_PIXELFORMAT 0x00001000
+#define DDSD_CKDESTOVERLAY 0x00002000
+#define DDSD_CKDESTBLT 0x00004000
+#define DDSD_CKSRCOVERLAY 0x00008000
+#define DDSD_CKSRCBLT 0x00010000
+#define DDSD_MIPMAPCOUNT 0x00020000
+#define DDSD_REFRESHRATE 0x00040000
+#define DDSD_LINEARSIZE 0x00080000
+#define DDSD_ALL 0x00fff9ee
+
+#define DDSCAPS_ALPHA 0x00000002
+#define DDSCAPS_BACKBUFFER 0x00000004
+#define DDSCAPS_COMPLEX 0x00000008
+#define DDSCAPS_FLIP 0x00000010
+#define DDSCAPS_FRONTBUFFER 0x00000020
+#define DDSCAPS_OFFSCREENPLAIN 0x00000040
+#define DDSCAPS_OVERLAY 0x00000080
+#define DDSCAPS_PALETTE 0x00000100
+#define DDSCAPS_PRIMARYSURFACE 0x00000200
+#define DDSCAPS_SYSTEMMEMORY 0x00000800
+#define DDSCAPS_TEXTURE 0x00001000
+#define DDSCAPS_3DDEVICE 0x00002000
+#define DDSCAPS_VIDEOMEMORY 0x00004000
+#define DDSCAPS_VISIBLE 0x00008000
+#define DDSCAPS_WRITEONLY 0x00010000
+#define DDSCAPS_ZBUFFER 0x00020000
+#define DDSCAPS_OWNDC 0x00040000
+#define DDSCAPS_MODEX 0x00200000
+#define DDSCAPS_MIPMAP 0x00400000
+#define DDSCAPS_LOCALVIDMEM 0x10000000
+
+#define DDPCAPS_4BIT 0x00000001
+#define DDPCAPS_8BITENTRIES 0x00000002
+#define DDPCAPS_8BIT 0x00000004
+#define DDPCAPS_INITIALIZE 0x00000008
+#define DDPCAPS_PRIMARYSURFACE 0x00000010
+#define DDPCAPS_ALLOW256 0x00000040
+#define DDPCAPS_VSYNC 0x00000080
+#define DDPCAPS_1BIT 0x00000100
+#define DDPCAPS_2BIT 0x00000200
+
+#define DDPF_ALPHAPIXELS 0x00000001
+#define DDPF_ALPHA 0x00000002
+#define DDPF_FOURCC 0x00000004
+#define DDPF_PALETTEINDEXED4 0x00000008
+#define DDPF_PALETTEINDEXED8 0x00000020
+#define DDPF_RGB 0x00000040
+
+#define DDLOCK_SURFACEMEMORYPTR 0x00000000L
+#define DDLOCK_WAIT 0x00000001L
+#define DDLOCK_EVENT 0x00000002L
+#define DDLOCK_READONLY 0x00000010L
+#define DDLOCK_WRITEONLY 0x00000020L
+#define DDLOCK_NOSYSLOCK 0x00000800L
+
+#define DDFLIP_WAIT 0x00000001
+#define DDFLIP_EVEN 0x00000002
+#define DDFLIP_ODD 0x00000004
+#define DDFLIP_NOVSYNC 0x00000008
+
+#define DDWAITVB_BLOCKBEGIN 0x00000001
+
+// ---- structures (field by field as in ddraw.h; 108 bytes with 32-bit pointers, 120 with 64-bit) ----
+struct DDCOLORKEY {
+    DWORD dwColorSpaceLowValue;
+    DWORD dwColorSpaceHighValue;
+};
+typedef DDCOLORKEY* LPDDCOLORKEY;
+
+struct DDSCAPS {
+    DWORD dwCaps;
+};
+typedef DDSCAPS* LPDDSCAPS;
+
+struct DDPIXELFORMAT {
+    DWORD dwSize;
+    DWORD dwFlags;
+    DWORD dwFourCC;
+    union {
+        DWORD dwRGBBitCount;
+        DWORD dwYUVBitCount;
+        DWORD dwZBufferBitDepth;
+        DWORD dwAlphaBitDepth;
+    };
+    union {
+        DWORD dwRBitMask;
+        DWORD dwYBitMask;
+    };
+    union {
+        DWORD dwGBitMask;
+        DWORD dwUBitMask;
+    };
+    union {
+        DWORD dwBBitMask;
+        DWORD dwVBitMask;
+    };
+    union {
+        DWORD dwRGBAlphaBitMask;
+        DWORD dwYUVAlphaBitMask;
+    };
+};
+typedef DDPIXELFORMAT* LPDDPIXELFORMAT;
+
+struct DDSURFACEDESC {
+    DWORD dwSize;
+    DWORD dwFlags;
+    DWORD dwHeight;
+    DWORD dwWidth;
+    union {
+        LONG lPitch;
+        DWORD dwLinearSize;
+    };
+    DWORD dwBackBufferCount;
+    union {
+        DWORD dwMipMapCount;
+        DWORD dwZBufferBitDepth;
+        DWORD dwRefreshRate;
+    };
+    DWORD dwAlphaBitDepth;
+    DWORD dwReserved;
+    LPVOID lpSurface;
+    DDCOLORKEY ddckCKDestOverlay;
+    DDCOLORKEY ddckCKDestBlt;
+    DDCOLORKEY ddckCKSrcOverlay;
+    DDCOLORKEY ddckCKSrcBlt;
+    DDPIXELFORMAT ddpfPixelFormat;
+    DDSCAPS ddsCaps;
+};
+typedef DDSURFACEDESC* LPDDSURFACEDESC;
+static_assert(sizeof(DDPIXELFORMAT) == 32, "DDPIXELFORMAT layout");
+static_assert(sizeof(DDSURFACEDESC) == (sizeof(void*) == 8 ? 120 : 108), "DDSURFACEDESC layout");
+static_assert(offsetof(DDSURFACEDESC, ddpfPixelFormat) == (sizeof(void*) == 8 ? 80 : 72),
+              "DDSURFACEDESC layout");
+
+// Structures passed only to methods korvan does not implement: declared, never defined.
+struct DDCAPS;
+struct DDBLTFX;
+struct DDBLTBATCH;
+struct DDOVERLAYFX;
+typedef DDCAPS* LPDDCAPS;
+typedef DDBLTFX* LPDDBLTFX;
+typedef DDBLTBATCH* LPDDBLTBATCH;
+typedef DDOVERLAYFX* LPDDOVERLAYFX;
+
+// ---- interfaces ----
+struct IDirectDraw;
+struct IDirectDraw2;
+struct IDirectDrawSurface;
+struct IDirectDrawPalette;
+struct IDirectDrawClipper;
+typedef IDirectDraw* LPDIRECTDRAW;
+typedef IDirectDraw2* LPDIRECTDRAW2;
+typedef IDirectDrawSurface* LPDIRECTDRAWSURFACE;
+typedef IDirectDrawPalette* LPDIRECTDRAWPALETTE;
+typedef IDirectDrawClipper* LPDIRECTDRAWCLIPPER;
+
+typedef HRESULT(CALLBACK* LPDDENUMMODESCALLBACK)(LPDDSURFACEDESC, LPVOID);
+typedef HRESULT(CALLBACK* LPDDENUMSURFACESCALLBACK)(LPDIRECTDRAWSURFACE, LPDDSURFACEDESC, LPVOID);
+
+inline constexpr IID IID_IDirectDraw = {0x6C14DB80, 0xA733, 0x11CE,
+                                        {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+inline constexpr IID IID_IDirectDraw2 = {0xB3A6F3E0, 0x2B43, 0x11CF,
+                                         {0xA2, 0xDE, 0x00, 0xAA, 0x00, 0xB9, 0x33, 0x56}};
+inline constexpr IID IID_IDirectDrawSurface = {0x6C14DB81, 0xA733, 0x11CE,
+                                               {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+inline constexpr IID IID_IDirectDrawPalette = {0x6C14DB84, 0xA733, 0x11CE,
+                                               {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+
+struct IDirectDraw : public IUnknown {
+    virtual HRESULT Compact() = 0;
+    virtual HRESULT CreateClipper(DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper,
+                                  IUnknown* pUnkOuter) = 0;
+    virtual HRESULT CreatePalette(DWORD dwFlags, LPPALETTEENTRY lpColorTable,
+                                  LPDIRECTDRAWPALETTE* lplpDDPalette, IUnknown* pUnkOuter) = 0;
+    virtual HRESULT CreateSurface(LPDDSURFACEDESC lpDDSurfaceDesc, LPDIRECTDRAWSURFACE* lplpDDSurface,
+                                  IUnknown* pUnkOuter) = 0;
+    virtual HRESULT DuplicateSurface(LPDIRECTDRAWSURFACE lpDDSurface,
+                                     LPDIRECTDRAWSURFACE* lplpDupDDSurface) = 0;
+    virtual HRESULT EnumDisplayModes(DWORD dwFlags, LPDDSURFACEDESC lpDDSurfaceDesc, LPVOID lpContext,
+                                     LPDDENUMMODESCALLBACK lpEnumModesCallback) = 0;
+    virtual HRESULT EnumSurfaces(DWORD dwFlags, LPDDSURFACEDESC lpDDSD, LPVOID lpContext,
+                                 LPDDENUMSURFACESCALLBACK lpEnumSurfacesCallback) = 0;
+    virtual HRESULT FlipToGDISurface() = 0;
+    virtual HRESULT GetCaps(LPDDCAPS lpDDDriverCaps, LPDDCAPS lpDDHELCaps) = 0;
+    virtual HRESULT GetDisplayMode(LPDDSURFACEDESC lpDDSurfaceDesc) = 0;
+    virtual HRESULT GetFourCCCodes(LPDWORD lpNumCodes, LPDWORD lpCodes) = 0;
+    virtual HRESULT GetGDISurface(LPDIRECTDRAWSURFACE* lplpGDIDDSurface) = 0;
+    virtual HRESULT GetMonitorFrequency(LPDWORD lpdwFrequency) = 0;
+    virtual HRESULT GetScanLine(LPDWORD lpdwScanLine) = 0;
+    virtual HRESULT GetVerticalBlankStatus(BOOL* lpbIsInVB) = 0;
+    virtual HRESULT Initialize(GUID* lpGUID) = 0;
+    virtual HRESULT RestoreDisplayMode() = 0;
+    virtual HRESULT SetCooperativeLevel(HWND hWnd, DWORD dwFlags) = 0;
+    virtual HRESULT SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP) = 0;
+    virtual HRESULT WaitForVerticalBlank(DWORD dwFlags, HANDLE hEvent) = 0;
+};
+
+struct IDirectDraw2 : public IUnknown {
+    virtual HRESULT Compact() = 0;
+    virtual HRESULT CreateClipper(DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper,
+                                  IUnknown* pUnkOuter) = 0;
+    virtual HRESULT CreatePalette(DWORD dwFlags, LPPALETTEENTRY lpColorTable,
+                                  LPDIRECTDRAWPALETTE* lplpDDPalette, IUnknown* pUnkOuter) = 0;
+    virtual HRESULT CreateSurface(LPDDSURFACEDESC lpDDSurfaceDesc, LPDIRECTDRAWSURFACE* lplpDDSurface,
+                                  IUnknown* pUnkOuter) = 0;
+    virtual HRESULT DuplicateSurface(LPDIRECTDRAWSURFACE lpDDSurface,
+                                     LPDIRECTDRAWSURFACE* lplpDupDDSurface) = 0;
+    virtual HRESULT EnumDisplayModes(DWORD dwFlags, LPDDSURFACEDESC lpDDSurfaceDesc, LPVOID lpContext,
+                                     LPDDENUMMODESCALLBACK lpEnumModesCallback) = 0;
+    virtual HRESULT EnumSurfaces(DWORD dwFlags, LPDDSURFACEDESC lpDDSD, LPVOID lpContext,
+                                 LPDDENUMSURFACESCALLBACK lpEnumSurfacesCallback) = 0;
+    virtual HRESULT FlipToGDISurface() = 0;
+    virtual HRESULT GetCaps(LPDDCAPS lpDDDriverCaps, LPDDCAPS lpDDHELCaps) = 0;
+    virtual HRESULT GetDisplayMode(LPDDSURFACEDESC lpDDSurfaceDesc) = 0;
+    virtual HRESULT GetFourCCCodes(LPDWORD lpNumCodes, LPDWORD lpCodes) = 0;
+    virtual HRESULT GetGDISurface(LPDIRECTDRAWSURFACE* lplpGDIDDSurface) = 0;
+    virtual HRESULT GetMonitorFrequency(LPDWORD lpdwFrequency) = 0;
+    virtual HRESULT GetScanLine(LPDWORD lpdwScanLine) = 0;
+    virtual HRESULT GetVerticalBlankStatus(BOOL* lpbIsInVB) = 0;
+    virtual HRESULT Initialize(GUID* lpGUID) = 0;
+    virtual HRESULT RestoreDisplayMode() = 0;
+    virtual HRESULT SetCooperativeLevel(HWND hWnd, DWORD dwFlags) = 0;
+    virtual HRESULT SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP, DWORD dwRefreshRate,
+                                   DWORD dwFlags) = 0;
+    virtual HRESULT WaitForVerticalBlank(DWORD dwFlags, HANDLE hEvent) = 0;
+    virtual HRESULT GetAvailableVidMem(LPDDSCAPS lpDDCaps, LPDWORD lpdwTotal, LPDWORD lpdwFree) = 0;
+};
+
+struct IDirectDrawSurface : public IUnknown {
+    virtual HRESULT AddAttachedSurface(LPDIRECTDRAWSURFACE lpDDSAttachedSurface) = 0;
+    virtual HRESULT AddOverlayDirtyRect(LPRECT lpRect) = 0;
+    virtual HRESULT Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE lpDDSrcSurface, LPRECT lpSrcRect,
+                        DWORD dwFlags, LPDDBLTFX lpDDBltFx) = 0;
+    virtual HRESULT BltBatch(LPDDBLTBATCH lpDDBltBatch, DWORD dwCount, DWORD dwFlags) = 0;
+    virtual HRESULT BltFast(DWORD dwX, DWORD dwY, LPDIRECTDRAWSURFACE lpDDSrcSurface, LPRECT lpSrcRect,
+                            DWORD dwTrans) = 0;
+    virtual HRESULT DeleteAttachedSurface(DWORD dwFlags, LPDIRECTDRAWSURFACE lpDDSAttachedSurface) = 0;
+    virtual HRESULT EnumAttachedSurfaces(LPVOID lpContext,
+                                         LPDDENUMSURFACESCALLBACK lpEnumSurfacesCallback) = 0;
+    virtual HRESULT EnumOverlayZOrders(DWORD dwFlags, LPVOID lpContext,
+                                       LPDDENUMSURFACESCALLBACK lpfnCallback) = 0;
+    virtual HRESULT Flip(LPDIRECTDRAWSURFACE lpDDSurfaceTargetOverride, DWORD dwFlags) = 0;
+    virtual HRESULT GetAttachedSurface(LPDDSCAPS lpDDSCaps,
+                                       LPDIRECTDRAWSURFACE* lplpDDAttachedSurface) = 0;
+    virtual HRESULT GetBltStatus(DWORD dwFlags) = 0;
+    virtual HRESULT GetCaps(LPDDSCAPS lpDDSCaps) = 0;
+    virtual HRESULT GetClipper(LPDIRECTDRAWCLIPPER* lplpDDClipper) = 0;
+    virtual HRESULT GetColorKey(DWORD dwFlags, LPDDCOLORKEY lpDDColorKey) = 0;
+    virtual HRESULT GetDC(HDC* lphDC) = 0;
+    virtual HRESULT GetFlipStatus(DWORD dwFlags) = 0;
+    virtual HRESULT GetOverlayPosition(LPLONG lplX, LPLONG lplY) = 0;
+    virtual HRESULT GetPalette(LPDIRECTDRAWPALETTE* lplpDDPalette) = 0;
+    virtual HRESULT GetPixelFormat(LPDDPIXELFORMAT lpDDPixelFormat) = 0;
+    virtual HRESULT GetSurfaceDesc(LPDDSURFACEDESC lpDDSurfaceDesc) = 0;
+    virtual HRESULT Initialize(LPDIRECTDRAW lpDD, LPDDSURFACEDESC lpDDSurfaceDesc) = 0;
+    virtual HRESULT IsLost() = 0;
+    virtual HRESULT Lock(LPRECT lpDestRect, LPDDSURFACEDESC lpDDSurfaceDesc, DWORD dwFlags,
+                         HANDLE hEvent) = 0;
+    virtual HRESULT ReleaseDC(HDC hDC) = 0;
+    virtual HRESULT Restore() = 0;
+    virtual HRESULT SetClipper(LPDIRECTDRAWCLIPPER lpDDClipper) = 0;
+    virtual HRESULT SetColorKey(DWORD dwFlags, LPDDCOLORKEY lpDDColorKey) = 0;
+    virtual HRESULT SetOverlayPosition(LONG lX, LONG lY) = 0;
+    virtual HRESULT SetPalette(LPDIRECTDRAWPALETTE lpDDPalette) = 0;
+    virtual HRESULT Unlock(LPVOID lpSurfaceData) = 0;
+    virtual HRESULT UpdateOverlay(LPRECT lpSrcRect, LPDIRECTDRAWSURFACE lpDDDestSurface,
+                                  LPRECT lpDestRect, DWORD dwFlags, LPDDOVERLAYFX lpDDOverlayFx) = 0;
+    virtual HRESULT UpdateOverlayDisplay(DWORD dwFlags) = 0;
+    virtual HRESULT UpdateOverlayZOrder(DWORD dwFlags, LPDIRECTDRAWSURFACE lpDDSReference) = 0;
+};
+
+struct IDirectDrawPalette : public IUnknown {
+    virtual HRESULT GetCaps(LPDWORD lpdwCaps) = 0;
+    virtual HRESULT GetEntries(DWORD dwFlags, DWORD dwBase, DWORD dwNumEntries,
+                               LPPALETTEENTRY lpEntries) = 0;
+    virtual HRESULT Initialize(LPDIRECTDRAW lpDD, DWORD dwFlags, LPPALETTEENTRY lpDDColorTable) = 0;
+    virtual HRESULT SetEntries(DWORD dwFlags, DWORD dwStartingEntry, DWORD dwCount,
+                               LPPALETTEENTRY lpEntries) = 0;
+};
+
+HRESULT WINAPI DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pUnkOuter);

@@ -1,0 +1,62 @@
+// Test-only controls of the portable platform (native builds only): a fresh headless world per
+// test, fault injection into the Win32/DirectDraw calls, simulated focus and keys, and what a
+// viewer would have seen. Include after "winapi.h".
+#pragma once
+
+#include "../winapi.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace portable::test {
+
+enum class DisplayFormat { Rgb565, Rgb555, Palette8, Rgb32 };
+
+// A fresh headless world: no windows, classes, timers, queued messages, faults or boxes; virtual
+// clock at 0; emulated display in `format`; the app's process globals untouched.
+void Reset(DisplayFormat format = DisplayFormat::Rgb565);
+
+enum class Call {
+    DirectDrawCreate, QueryInterface, SetCooperativeLevel, SetDisplayMode, CreateSurface,
+    GetAttachedSurface, CreatePalette, GetSurfaceDesc, Flip, Restore, Lock, Unlock, GetDC,
+    ReleaseDC, FlipToGDISurface, Release, SetTimer, CreateWindowExA, RegisterClassA, MessageBoxA,
+    TextOutA
+};
+constexpr int kAlways = -1;
+
+// The next `times` calls (kAlways: every call) fail with `code` and do nothing else.
+// For SetTimer/CreateWindowExA the code is ignored and they return 0/null.
+void InjectFault(Call call, HRESULT code, int times = 1);
+void ClearFaults();
+int CallCount(Call call);  // calls made since Reset (including failed ones)
+
+// As Alt+Tab away: WM_ACTIVATEAPP(0) is sent; in exclusive mode the primary chain is lost
+// (Flip/Lock/GetDC -> DDERR_SURFACELOST).
+void LoseFocus();
+// WM_ACTIVATEAPP(1); surfaces stay lost until Restore.
+void GainFocus();
+// Queues WM_KEYDOWN then WM_KEYUP for the focus window.
+void PressKey(UINT vk);
+
+struct MessageBoxRecord {
+    HWND owner;
+    std::string text, caption;
+    UINT type;
+};
+const std::vector<MessageBoxRecord>& MessageBoxes();  // boxes shown since Reset
+// Runs while the box is "up" (inside MessageBoxA), before it returns IDOK.
+void SetMessageBoxHook(std::function<void(const MessageBoxRecord&)> hook);
+
+int PresentedFrames();               // flips presented since Reset
+std::vector<std::uint8_t> ScreenRgb();  // the visible picture, 640x480x3 RGB, as a viewer sees it
+
+// Extra bytes at the end of every row of surfaces created after this call (0 after Reset), so
+// callers can be tested against a pitch other than width * bytes per pixel.
+void SetPitchPadding(int bytes);
+// The virtual clock in milliseconds (0 after Reset); GetMessageA moves it on to the next due
+// timer when nothing else is queued.
+DWORD ClockMs();
+
+}  // namespace portable::test
