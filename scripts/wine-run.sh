@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Runs one Windows program under the Wine harness (see wine-setup.sh), optionally drives it
+# with xdotool and takes screenshots, and returns its exit code. A program that does not end
+# within the time limit is killed and the run fails with exit code 124; it never hangs.
+#
+# Usage: wine-run.sh --state DIR [--timeout SECONDS] [--expect-exit CODE] [--step STEP]...
+#                    -- PROGRAM.exe [ARGUMENTS...]
+# Steps run in order while the program runs:
+#   window NAME    wait until a visible window whose title matches NAME exists
+#   focus NAME     give the keyboard focus to that window
+#   key KEY...     send key strokes (xdotool names: Escape, F1, Return, alt+Return, ...)
+#   sleep SECONDS  wait
+#   shot FILE      save a screenshot of the whole display as FILE (PNG)
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-env.sh"
+
+state_dir="" limit=60 expect="" steps=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --state) state_dir=$2; shift 2 ;;
+    --timeout) limit=$2; shift 2 ;;
+    --expect-exit) expect=$2; shift 2 ;;
+    --step) steps+=("$2"); shift 2 ;;
+    --) shift; break ;;
+    *) echo "wine-run: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+[ -n "$state_dir" ] && [ $# -ge 1 ] || {
+  echo "usage: $0 --state DIR [options] -- PROGRAM.exe [ARGS...]" >&2; exit 2; }
+korvan_load_state "$state_dir" || exit 1
+korvan_find_wine || exit 1
+program=$1; shift
+[ -f "$program" ] || { echo "wine-run: no such program: $program" >&2; exit 1; }
+
+# The program's output goes through a file: Wine may start helper processes (explorer.exe for
+# the desktop window) that would otherwise inherit ctest's pipe and keep it waiting.
+log=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
+trap 'rm -f "$log"' EXIT
+"$WINE_LOADER_BIN" "$program" "$@" </dev/null >"$log" 2>&1 &
+pid=$!
+deadline=$(( $(date +%s) + limit ))
+
+alive() { kill -0 "$pid" 2>/dev/null; }
+remaining() { echo $(( deadline - $(date +%s) )); }
+
+fail() {
+  echo "wine-run: $*" >&2
+  if alive; then
+    kill -TERM "$pid" 2>/dev/null; sleep 1; kill -KILL "$pid" 2>/dev/null
+  fi
+  wait "$pid" 2>/dev/null
+  cat "$log"
+  exit 124
+}
+
+wait_window() {
+  while [ "$(remaining)" -gt 0 ]; do
+    alive || fail "$program ended before a window named '$1' appeared"
+    if xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; then return 0; fi
+    sleep 0.2
+  done
+  fail "no window named '$1' appeared within ${limit}s"
+}
+
+for step in "${steps[@]}"; do
+  verb=${step%% *}; arg=${step#* }
+  case "$verb" in
+    window) wait_window "$arg" ;;
+    focus)  wait_window "$arg"
+            xdotool search --onlyvisible --name "$arg" windowfocus --sync >/dev/null 2>&1 ||
+              fail "could not focus the window '$arg'" ;;
+    key)    # shellcheck disable=SC2086
+            xdotool key --delay 100 $arg || fail "xdotool key $arg failed" ;;
+    sleep)  sleep "$arg" ;;
+    shot)   import -window root "$arg" || fail "screenshot to $arg failed" ;;
+    *)      fail "unknown step '$step'" ;;
+  esac
+done
+
+while alive; do
+  [ "$(remaining)" -gt 0 ] || fail "$program did not exit within ${limit}s; killed"
+  sleep 0.1
+done
+wait "$pid"
+code=$?
+cat "$log"
+if [ -n "$expect" ]; then
+  [ "$code" -eq "$expect" ] && exit 0
+  echo "wine-run: $program exited with $code, expected $expect" >&2
+  exit 1
+fi
+exit "$code"

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Starts the Wine harness in a state directory: an Xvfb server at 640x480x16 on a free display
+# and a Wine prefix with a persistent wineserver. Usage: wine-setup.sh STATE_DIR
+# The prefix is kept between runs (wineboot takes ~15 s) and rebuilt when Wine's version changes.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-env.sh"
+
+[ $# -eq 1 ] || { echo "usage: $0 STATE_DIR" >&2; exit 2; }
+state_dir=$(mkdir -p "$1" && cd "$1" && pwd)
+for tool in Xvfb xdotool import timeout; do
+  command -v "$tool" >/dev/null 2>&1 || {
+    echo "wine harness: '$tool' is missing (make deps-wine installs it)" >&2; exit 1; }
+done
+korvan_find_wine
+korvan_find_wineserver
+
+# A harness left over from an interrupted run is stopped first.
+if [ -f "$state_dir/xvfb.pid" ]; then
+  "$here/wine-stop.sh" "$state_dir" || true
+fi
+
+start_xvfb() {
+  # -displayfd lets the server pick a display number that is free; nothing can race us for it.
+  rm -f "$state_dir/display.fd"
+  setsid Xvfb -displayfd 3 -screen 0 640x480x16 -nolisten tcp -noreset \
+    3>"$state_dir/display.fd" </dev/null >"$state_dir/xvfb.log" 2>&1 &
+  echo $! >"$state_dir/xvfb.pid"
+  for _ in $(seq 1 100); do
+    if [ -s "$state_dir/display.fd" ]; then
+      echo ":$(tr -d '[:space:]' <"$state_dir/display.fd")" >"$state_dir/display"
+      return 0
+    fi
+    kill -0 "$(cat "$state_dir/xvfb.pid")" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "wine harness: Xvfb did not start; its log:" >&2
+  cat "$state_dir/xvfb.log" >&2
+  return 1
+}
+
+# Runs a Wine command with a time limit; its output goes to the harness log, because a
+# process that keeps ctest's pipes open would make ctest wait for it.
+wine_step() {
+  limit=$1; shift
+  if ! timeout -k 5 "$limit" "$@" </dev/null >>"$state_dir/wine-setup.log" 2>&1; then
+    echo "wine harness: '$*' failed or timed out after ${limit}s; log: $state_dir/wine-setup.log" >&2
+    tail -n 20 "$state_dir/wine-setup.log" >&2
+    return 1
+  fi
+}
+
+start_xvfb
+korvan_load_state "$state_dir"
+: >"$state_dir/wine-setup.log"
+
+version=$("$WINE_LOADER_BIN" --version 2>/dev/null || echo unknown)
+if [ "$(cat "$state_dir/prefix.stamp" 2>/dev/null)" != "$version" ]; then
+  rm -rf "$WINEPREFIX" "$state_dir/prefix.stamp"
+  echo "wine harness: creating the Wine prefix (takes a while the first time)"
+  wine_step 300 "$WINE_LOADER_BIN" wineboot --init
+  wine_step 60 "$WINESERVER_BIN" --wait
+  echo "$version" >"$state_dir/prefix.stamp"
+fi
+
+# A persistent server: each test's Wine process attaches to it instead of starting its own,
+# which is faster and leaves no server behind holding a test's output pipe.
+setsid "$WINESERVER_BIN" --persistent </dev/null >>"$state_dir/wine-setup.log" 2>&1 || true
+wine_step 60 "$WINE_LOADER_BIN" reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f
+# A crashing test program must end, not wait on Wine's crash dialog.
+wine_step 60 "$WINE_LOADER_BIN" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+echo "wine harness: display $DISPLAY, prefix $WINEPREFIX"
