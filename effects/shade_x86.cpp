@@ -2,16 +2,19 @@
 // x86 only; each function carries its own target attribute, so the file builds without
 // -mavx2 and ShadeRows calls the AVX2 one only on a CPU that has it.
 //
-// Why 16-bit lanes give the plain loop's words exactly. Per pixel the plain loop computes
+// Why 16-bit saturating lanes give the plain loop's words exactly. The plain loop computes
 // dx = (j - X) + D with D = h[k] - h[k+3] in -65535..65535 (dy likewise with i - Y and
-// h[k+1440]), then d = min(|dx| + |dy|, 255). Here D is replaced by D' = D limited to
-// -1024..1024. With the light on the screen, |j - X| <= 639 and |i - Y| <= 479.
-// If |D| <= 1024, D' = D. Otherwise D and D' have the same sign and both are at least 1024
-// in size, so |dx| >= 1024 - 639 = 385 with either, and d is 255 either way. So d never
-// changes. In lanes: |dx'|, |dy'| <= 639 + 1024 = 1663 and their sum <= 3326, far inside
-// int16; the grey level s <= 31 and s * 0x421 <= 0x7FFF.
-// D' is built from two unsigned saturating differences, each limited to 1024:
-// min(sat(a - b), 1024) - min(sat(b - a), 1024); one of the two is always 0.
+// h[k+1440]), then d = min(|dx| + |dy|, 255). With the light on the screen |j - X| <= 639
+// and |i - Y| <= 479. The lanes compute:
+//   D'  = sat(D): the heights flipped to signed (h ^ 0x8000 = h - 32768, which leaves the
+//         difference alone), subtracted with signed saturation to -32768..32767;
+//   dx' = sat((j - X) + D'), again with signed saturation;
+//   d'  = unsigned saturating |dx'| + |dy'| (|-32768| is 0x8000 read as unsigned 32768).
+// If neither saturation bites, dx' = dx. If one does, the true value and the lane value
+// both have size at least 32767 - 639 > 255, so each alone sends d to 255. The unsigned
+// sum only saturates above 65535 > 255. So min(d', 255) = d on every pixel. The last step,
+// (255 - min(d', 255)) >> 3, is sat(255 - d') >> 3 with unsigned saturation, and the grey
+// level s <= 31 keeps s * 0x421 <= 0x7FFF.
 #if defined(__x86_64__) || defined(__i386__)
 
 #include <immintrin.h>
@@ -23,31 +26,26 @@ namespace {
 constexpr int kW = 640;
 constexpr int kBelow = 1440;
 constexpr int kRight = 3;
-constexpr short kDiffLimit = 1024;
+constexpr short kSignFlip = -0x8000;
 constexpr short kGrey = 0x421;
 
 static_assert(kW % 16 == 0, "rows are whole AVX2 and SSE2 steps");
 
-__attribute__((target("sse2"))) inline __m128i LimitedDiffSse2(__m128i a, __m128i b)
+__attribute__((target("sse2"))) inline __m128i LoadSignedSse2(const std::uint16_t* p)
 {
-    const __m128i limit = _mm_set1_epi16(kDiffLimit);
-    const __m128i up = _mm_subs_epu16(a, b);
-    const __m128i down = _mm_subs_epu16(b, a);
-    // SSE2 has no unsigned 16-bit min: min(p, L) = p - sat(p - L).
-    return _mm_sub_epi16(_mm_sub_epi16(up, _mm_subs_epu16(up, limit)),
-                         _mm_sub_epi16(down, _mm_subs_epu16(down, limit)));
+    return _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_set1_epi16(kSignFlip));
 }
 
+// SSE2 has no 16-bit abs; max(v, -v) gives 0x8000 for -32768, as abs_epi16 does.
 __attribute__((target("sse2"))) inline __m128i AbsSse2(__m128i v)
 {
     return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
 }
 
-__attribute__((target("avx2"))) inline __m256i LimitedDiffAvx2(__m256i a, __m256i b)
+__attribute__((target("avx2"))) inline __m256i LoadSignedAvx2(const std::uint16_t* p)
 {
-    const __m256i limit = _mm256_set1_epi16(kDiffLimit);
-    return _mm256_sub_epi16(_mm256_min_epu16(_mm256_subs_epu16(a, b), limit),
-                            _mm256_min_epu16(_mm256_subs_epu16(b, a), limit));
+    return _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)),
+                            _mm256_set1_epi16(kSignFlip));
 }
 
 }  // namespace
@@ -65,15 +63,11 @@ __attribute__((target("sse2"))) void ShadeSse2(std::uint16_t* pImage,
         __m128i colTerm = _mm_sub_epi16(lanes, _mm_set1_epi16(static_cast<short>(nX)));
         for (int k = kW * i; k < kW * (i + 1); k += 8)
         {
-            const __m128i h = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pHeight + k));
-            const __m128i hRight =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(pHeight + k + kRight));
-            const __m128i hBelow =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(pHeight + k + kBelow));
-            const __m128i dx = _mm_add_epi16(colTerm, LimitedDiffSse2(h, hRight));
-            const __m128i dy = _mm_add_epi16(rowTerm, LimitedDiffSse2(h, hBelow));
-            const __m128i d = _mm_min_epi16(_mm_add_epi16(AbsSse2(dx), AbsSse2(dy)), full);
-            const __m128i level = _mm_srli_epi16(_mm_sub_epi16(full, d), 3);
+            const __m128i h = LoadSignedSse2(pHeight + k);
+            const __m128i dx = _mm_adds_epi16(colTerm, _mm_subs_epi16(h, LoadSignedSse2(pHeight + k + kRight)));
+            const __m128i dy = _mm_adds_epi16(rowTerm, _mm_subs_epi16(h, LoadSignedSse2(pHeight + k + kBelow)));
+            const __m128i d = _mm_adds_epu16(AbsSse2(dx), AbsSse2(dy));
+            const __m128i level = _mm_srli_epi16(_mm_subs_epu16(full, d), 3);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(pImage + k), _mm_mullo_epi16(level, grey));
             colTerm = _mm_add_epi16(colTerm, step);
         }
@@ -93,15 +87,13 @@ __attribute__((target("avx2"))) void ShadeAvx2(std::uint16_t* pImage,
         __m256i colTerm = _mm256_sub_epi16(lanes, _mm256_set1_epi16(static_cast<short>(nX)));
         for (int k = kW * i; k < kW * (i + 1); k += 16)
         {
-            const __m256i h = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pHeight + k));
-            const __m256i hRight =
-                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pHeight + k + kRight));
-            const __m256i hBelow =
-                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pHeight + k + kBelow));
-            const __m256i dx = _mm256_add_epi16(colTerm, LimitedDiffAvx2(h, hRight));
-            const __m256i dy = _mm256_add_epi16(rowTerm, LimitedDiffAvx2(h, hBelow));
-            const __m256i sum = _mm256_add_epi16(_mm256_abs_epi16(dx), _mm256_abs_epi16(dy));
-            const __m256i level = _mm256_srli_epi16(_mm256_sub_epi16(full, _mm256_min_epi16(sum, full)), 3);
+            const __m256i h = LoadSignedAvx2(pHeight + k);
+            const __m256i dx =
+                _mm256_adds_epi16(colTerm, _mm256_subs_epi16(h, LoadSignedAvx2(pHeight + k + kRight)));
+            const __m256i dy =
+                _mm256_adds_epi16(rowTerm, _mm256_subs_epi16(h, LoadSignedAvx2(pHeight + k + kBelow)));
+            const __m256i d = _mm256_adds_epu16(_mm256_abs_epi16(dx), _mm256_abs_epi16(dy));
+            const __m256i level = _mm256_srli_epi16(_mm256_subs_epu16(full, d), 3);
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(pImage + k), _mm256_mullo_epi16(level, grey));
             colTerm = _mm256_add_epi16(colTerm, step);
         }

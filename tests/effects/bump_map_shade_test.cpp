@@ -163,8 +163,9 @@ std::string PathName(const ::testing::TestParamInfo<EShadePath>& info)
 INSTANTIATE_TEST_SUITE_P(AllPaths, BumpMapShadePath,
                          ::testing::Values(EShadePath::Plain, EShadePath::Sse2, EShadePath::Avx2), PathName);
 
-// Fields where the height differences sit at, inside and far past the point where the fast
-// paths saturate them (+-1024), next to the real field.
+// Fields whose height differences sit on both sides of the points where the 16-bit lanes of
+// the fast paths saturate (a difference past +-32767, a sum with the light's distance past
+// it, |dx| + |dy| past 65535) and where d reaches 255, next to the real field.
 std::vector<Field> HostileFields()
 {
     std::vector<Field> fields;
@@ -176,7 +177,8 @@ std::vector<Field> HostileFields()
     fields.push_back(alternating);
 
     std::mt19937 random(20240613);
-    const std::uint16_t edges[] = {0, 1, 255, 384, 385, 386, 639, 640, 1023, 1024, 1025, 1279, 1663, 2048, 32767, 32768, 65535};
+    const std::uint16_t edges[] = {0,     1,     255,   256,   384,   385,   639,   640,   32127, 32128, 32767,
+                                   32768, 32769, 33407, 33408, 65279, 65280, 65534, 65535};
     Field nearEdges(kPixels);
     for (std::uint16_t& h : nearEdges)
         h = edges[random() % std::size(edges)];
