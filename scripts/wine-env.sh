@@ -32,7 +32,7 @@ korvan_find_wineserver() {
 # DirectDraw surfaces without OpenGL, which Xvfb does not offer; the empty DLL overrides stop
 # Wine from offering to download Mono and Gecko (a dialog that would wait forever).
 korvan_wine_environment() {
-  state_dir=$1
+  state_dir=$(cd "$1" && pwd)  # Wine wants an absolute WINEPREFIX
   export WINEPREFIX="$state_dir/prefix"
   export WINEDEBUG="${KORVAN_WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
