@@ -18,6 +18,25 @@ TEST_F(WindowSystem, ScreenIs640By480)
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), kScreenHeight);
 }
 
+// The framework draws only after WM_ACTIVATEAPP told it the application is active; showing
+// and focusing its window is all the program does to get there.
+TEST_F(WindowSystem, ShownWindowIsToldItsApplicationIsActive)
+{
+    ASSERT_NE(m_Window.Handle(), nullptr);
+    m_Window.Pump();
+    WPARAM lastActivation = 0;
+    int nActivations = 0;
+    for (const SMessage& m : m_Window.Messages()) {
+        if (m.nMsg == WM_ACTIVATEAPP) {
+            lastActivation = m.wParam;
+            ++nActivations;
+        }
+    }
+    ASSERT_GT(nActivations, 0);
+    EXPECT_NE(lastActivation, 0u);
+    EXPECT_EQ(GetFocus(), m_Window.Handle());
+}
+
 TEST_F(WindowSystem, TimerDeliversMessagesButNeverTwoPending)
 {
     HWND hWnd = m_Window.Handle();
