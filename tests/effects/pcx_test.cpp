@@ -243,4 +243,17 @@ TEST(PixelPack, ReliefGreysStayGreyIn565)
     EXPECT_EQ(Word555To565(0x001F), 0x001F);
 }
 
+TEST(PixelPack, FastFrameTranslationEqualsThePlainLoop)
+{
+    // Every 16-bit word, at an odd offset so the vector loop has a head and a tail to handle.
+    std::vector<std::uint16_t> words(65536 + 3), fast(words.size()), plain(words.size());
+    for (std::size_t k = 0; k < words.size(); ++k)
+        words[k] = static_cast<std::uint16_t>(k * 40503u);
+    Convert555To565(words.data() + 1, fast.data() + 1, words.size() - 2);
+    Convert555To565Plain(words.data() + 1, plain.data() + 1, words.size() - 2);
+    EXPECT_TRUE(fast == plain);
+    EXPECT_EQ(fast[0], 0);
+    EXPECT_EQ(fast.back(), 0);
+}
+
 }  // namespace
