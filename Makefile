@@ -4,7 +4,7 @@ CMAKE  ?= cmake
 CTEST  ?= ctest --output-on-failure -j $(JOBS)
 
 NATIVE_PKGS  := cmake g++ make pkg-config libsdl2-dev libfreetype-dev libpng-dev zlib1g-dev \
-                libgtest-dev libbenchmark-dev
+                libgtest-dev libbenchmark-dev fonts-dejavu-core
 WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 mingw-w64-tools libgtest-dev
 WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
 FUZZ_PKGS    := clang libclang-rt-14-dev
