@@ -35,7 +35,7 @@ program=$1; shift
 
 # The program's output goes through a file: Wine may start helper processes (explorer.exe for
 # the desktop window) that would otherwise inherit ctest's pipe and keep it waiting.
-log=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
+log=$(mktemp -t wine-run.XXXXXX)
 trap 'rm -f "$log"' EXIT
 "$WINE_LOADER_BIN" "$program" "$@" </dev/null >"$log" 2>&1 &
 pid=$!
