@@ -8,9 +8,8 @@
 #   at start-up (tests use it for resource scripts of their own).
 # korvan_embed_resources(target rc): adds an "extra" table for `rc` to `target`.
 
-set(KORVAN_EMBED_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/embed_resources_run.cmake)
-
 function(korvan_generate_resource_table rc kind out_var)
+  set(KORVAN_EMBED_SCRIPT ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/embed_resources_run.cmake)
   string(MAKE_C_IDENTIFIER "${rc}" tag)
   string(MD5 tag "${tag}")
   set(out ${CMAKE_CURRENT_BINARY_DIR}/resources_${kind}_${tag}.cpp)
@@ -37,4 +36,17 @@ endfunction()
 function(korvan_embed_resources target rc)
   korvan_generate_resource_table(${rc} extra src)
   target_sources(${target} PRIVATE ${src})
+endfunction()
+
+# korvan_embed_file(file symbol out_var): a C++ source defining portable::<symbol>[] and
+# portable::<symbol>Size with the bytes of `file`.
+function(korvan_embed_file file symbol out_var)
+  set(KORVAN_EMBED_SCRIPT ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/embed_resources_run.cmake)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${symbol}.cpp)
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -DBLOB=${file} -DSYMBOL=${symbol} -DOUT=${out} -P ${KORVAN_EMBED_SCRIPT}
+    DEPENDS ${file} ${KORVAN_EMBED_SCRIPT}
+    COMMENT "Embedding ${file}"
+    VERBATIM)
+  set(${out_var} ${out} PARENT_SCOPE)
 endfunction()

@@ -1,14 +1,46 @@
-// Portable start-up: turns the command line into platform settings and calls WinMain.
+// Portable start-up: options, then the display (or none, headless), then the program's
+// WinMain, whose result is the exit code.
 #include "startup.h"
 
-#include "../winapi.h"
+#include "options.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace portable {
 
-int PlatformMain(int /*argc*/, char** /*argv*/)
+int PlatformMain(int argc, char** argv)
 {
-    static char s_EmptyCommandLine[] = "";
-    return WinMain(GetModuleHandleA(nullptr), nullptr, s_EmptyCommandLine, SW_SHOWDEFAULT);
+    CSettings settings;
+    settings.bHeadless = false;
+    const SOptionsOutcome outcome = ParseOptions(argc, argv, settings);
+    if (!outcome.bRun) {
+        std::fputs(outcome.message.c_str(), outcome.nExitCode == 0 ? stdout : stderr);
+        return outcome.nExitCode;
+    }
+    if (!settings.captureDir.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(settings.captureDir, error);
+        if (error) {
+            std::fprintf(stderr, "korvan: cannot create capture folder %s: %s\n",
+                         settings.captureDir.c_str(), error.message().c_str());
+            return 1;
+        }
+    }
+    g_Settings = settings;
+    if (!settings.bHeadless) {
+        std::string error;
+        if (!DisplayStart(error)) {
+            std::fprintf(stderr, "korvan: no display available (%s); use --headless to run without one\n",
+                         error.c_str());
+            return 1;
+        }
+    }
+    static char s_szCommandLine[] = "";
+    const int nResult = WinMain(GetModuleHandleA(nullptr), nullptr, s_szCommandLine, SW_SHOWDEFAULT);
+    DisplayShutdown();
+    return nResult;
 }
 
 }  // namespace portable

@@ -52,6 +52,8 @@ HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientat
                          DWORD iPitchAndFamily, LPCSTR pszFaceName);
 int WINAPI SetBkMode(HDC hdc, int mode);
 int WINAPI GetBkMode(HDC hdc);
+COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
+COLORREF WINAPI GetBkColor(HDC hdc);
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color);
 COLORREF WINAPI GetTextColor(HDC hdc);
 UINT WINAPI SetTextAlign(HDC hdc, UINT align);

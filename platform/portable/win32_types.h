@@ -169,6 +169,22 @@ struct WNDCLASSA {
 };
 typedef WNDCLASSA* LPWNDCLASSA;
 
+struct CREATESTRUCTA {
+    LPVOID lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    LPCSTR lpszName;
+    LPCSTR lpszClass;
+    DWORD dwExStyle;
+};
+typedef CREATESTRUCTA* LPCREATESTRUCTA;
+
 struct MSG {
     HWND hwnd;
     UINT message;

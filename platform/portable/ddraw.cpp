@@ -1,0 +1,316 @@
+// DirectDraw of the portable platform: the DirectDraw object (IDirectDraw and IDirectDraw2 over
+// one reference count), the primary flipping chain and palettes, all in system memory. Results
+// follow real DirectDraw as Wine's tests pin it down; Flip hands the picture to present.cpp.
+// Objects are never freed: after the last Release they stay as dead shells whose every method
+// fails with DDERR_INVALIDOBJECT, so a stale pointer cannot crash the program.
+#include "ddraw_objects.h"
+
+#include "faults.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace portable {
+namespace {
+
+std::vector<std::unique_ptr<CDirectDraw>> g_DirectDraws;  // every object ever made
+CDirectDraw* g_pExclusiveOwner = nullptr;
+DisplayFormat g_ModeFormat = DisplayFormat::Rgb565;  // the emulated display's current mode
+
+// What a display mode of `bpp` bits gives on the emulated display.
+bool FormatForDepth(DWORD dwBpp, DisplayFormat& format)
+{
+    switch (dwBpp) {
+    case 8:
+        format = DisplayFormat::Palette8;
+        return true;
+    case 16:
+        format = g_Settings.format;
+        return true;
+    case 32:
+        format = DisplayFormat::Rgb32;
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+DisplayFormat CurrentModeFormat()
+{
+    return g_ModeFormat;
+}
+
+bool IsExclusiveOwner(const CDirectDraw* pDD)
+{
+    return pDD && g_pExclusiveOwner == pDD;
+}
+
+void LoseExclusiveSurfaces()
+{
+    if (g_pExclusiveOwner && g_pExclusiveOwner->Primary())
+        g_pExclusiveOwner->Primary()->LoseChain();
+}
+
+void ResetDirectDraw()
+{
+    // Objects a test still holds stay valid shells; only the world around them is new.
+    for (auto& pDD : g_DirectDraws)
+        pDD->Kill();
+    g_pExclusiveOwner = nullptr;
+    g_ModeFormat = g_Settings.format;
+}
+
+// ---- CDirectDraw ----
+
+CDirectDraw::CDirectDraw() : m_First(this)
+{
+}
+
+HRESULT CDirectDraw::QueryInterface(REFIID riid, void** ppvObject)
+{
+    HRESULT hr;
+    if (FaultDue(test::Call::QueryInterface, hr))
+        return hr;
+    if (!ppvObject)
+        return E_POINTER;
+    *ppvObject = nullptr;
+    if (m_bDead)
+        return DDERR_INVALIDOBJECT;
+    if (riid == IID_IDirectDraw2)
+        *ppvObject = static_cast<IDirectDraw2*>(this);
+    else if (riid == IID_IDirectDraw || riid == IID_IUnknown)
+        *ppvObject = &m_First;
+    else
+        return E_NOINTERFACE;
+    ++m_nRefs;
+    return DD_OK;
+}
+
+ULONG CDirectDraw::AddRef()
+{
+    return m_bDead ? 0 : ++m_nRefs;
+}
+
+ULONG CDirectDraw::Release()
+{
+    HRESULT hr;
+    if (FaultDue(test::Call::Release, hr) || m_bDead)
+        return m_bDead ? 0 : m_nRefs;
+    if (--m_nRefs == 0)
+        Kill();
+    return m_nRefs;
+}
+
+void CDirectDraw::Kill()
+{
+    if (m_bDead)
+        return;
+    m_bDead = true;
+    m_nRefs = 0;
+    // Releasing the exclusive owner gives the display back to the desktop's mode.
+    if (g_pExclusiveOwner == this) {
+        g_pExclusiveOwner = nullptr;
+        g_ModeFormat = g_Settings.format;
+    }
+    if (m_pPrimary)
+        m_pPrimary->KillChain();
+    m_pPrimary = nullptr;
+}
+
+void CDirectDraw::ForgetPrimary(CSurface* pSurface)
+{
+    if (m_pPrimary == pSurface)
+        m_pPrimary = nullptr;
+}
+
+HRESULT CDirectDraw::SetCooperativeLevel(HWND hWnd, DWORD dwFlags)
+{
+    HRESULT hr;
+    if (FaultDue(test::Call::SetCooperativeLevel, hr))
+        return hr;
+    if (m_bDead)
+        return DDERR_INVALIDOBJECT;
+    const bool bExclusive = (dwFlags & DDSCL_EXCLUSIVE) != 0;
+    const bool bNormal = (dwFlags & DDSCL_NORMAL) != 0;
+    if (bExclusive == bNormal || (bExclusive && !(dwFlags & DDSCL_FULLSCREEN)))
+        return DDERR_INVALIDPARAMS;
+    if (bExclusive && (!hWnd || !IsWindow(hWnd)))
+        return DDERR_INVALIDPARAMS;
+    if (bExclusive && g_pExclusiveOwner && g_pExclusiveOwner != this)
+        return DDERR_EXCLUSIVEMODEALREADYSET;
+    m_hWnd = hWnd;
+    m_dwLevel = dwFlags;
+    if (bExclusive) {
+        g_pExclusiveOwner = this;
+        // Taking the display over brings the window to the foreground: WM_ACTIVATEAPP(1) is
+        // sent during this call when the program was in the background.
+        SetAppActive(true);
+    } else if (g_pExclusiveOwner == this) {
+        g_pExclusiveOwner = nullptr;
+        SetModeFormat(g_Settings.format);
+    }
+    return DD_OK;
+}
+
+void CDirectDraw::SetModeFormat(DisplayFormat format)
+{
+    // Surfaces made for another mode are lost, and can no longer be restored (WRONGMODE).
+    if (format != g_ModeFormat && m_pPrimary)
+        m_pPrimary->LoseChain();
+    g_ModeFormat = format;
+}
+
+HRESULT CDirectDraw::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP,
+                                    DWORD dwRefreshRate, DWORD dwFlags)
+{
+    HRESULT hr;
+    if (FaultDue(test::Call::SetDisplayMode, hr))
+        return hr;
+    if (m_bDead)
+        return DDERR_INVALIDOBJECT;
+    if (dwFlags != 0)
+        return DDERR_INVALIDPARAMS;
+    if (g_pExclusiveOwner && g_pExclusiveOwner != this)
+        return DDERR_NOEXCLUSIVEMODE;
+    DisplayFormat format;
+    // The emulated display offers 640x480 only, at its one (60 Hz) or the default rate.
+    if (dwWidth != kScreenWidth || dwHeight != kScreenHeight || !FormatForDepth(dwBPP, format) ||
+        (dwRefreshRate != 0 && dwRefreshRate != 60))
+        return DDERR_INVALIDMODE;
+    SetModeFormat(format);
+    return DD_OK;
+}
+
+HRESULT CDirectDraw::RestoreDisplayMode()
+{
+    if (m_bDead)
+        return DDERR_INVALIDOBJECT;
+    SetModeFormat(g_Settings.format);
+    return DD_OK;
+}
+
+HRESULT CDirectDraw::CreateSurface(LPDDSURFACEDESC lpDesc, LPDIRECTDRAWSURFACE* lplpSurface,
+                                   IUnknown* pUnkOuter)
+{
+    HRESULT hr;
+    if (FaultDue(test::Call::CreateSurface, hr))
+        return hr;
+    if (m_bDead)
+        return DDERR_INVALIDOBJECT;
+    if (!lpDesc || lpDesc->dwSize != sizeof(DDSURFACEDESC) || !lplpSurface || pUnkOuter)
+        return DDERR_INVALIDPARAMS;
+    if (m_dwLevel == 0)
+        return DDERR_NOCOOPERATIVELEVELSET;
+    const DWORD dwCaps = (lpDesc->dwFlags & DDSD_CAPS) ? lpDesc->ddsCaps.dwCaps : 0;
+    if (!(dwCaps & DDSCAPS_PRIMARYSURFACE))
+        return DDERR_UNSUPPORTED;  // only the primary (and its flipping chain) is emulated
+    DWORD nBackBuffers = 0;
+    if (dwCaps & DDSCAPS_FLIP) {
+        if (!(dwCaps & DDSCAPS_COMPLEX) || !(lpDesc->dwFlags & DDSD_BACKBUFFERCOUNT))
+            return DDERR_INVALIDCAPS;
+        if (!IsExclusiveOwner(this))
+            return DDERR_NOEXCLUSIVEMODE;
+        nBackBuffers = lpDesc->dwBackBufferCount;
+        if (nBackBuffers == 0)
+            return DDERR_INVALIDCAPS;
+        if (nBackBuffers > 3)
+            return DDERR_OUTOFVIDEOMEMORY;
+    }
+    if (m_pPrimary)
+        return DDERR_PRIMARYSURFACEALREADYEXISTS;
+    m_pPrimary = CSurface::CreateChain(this, g_ModeFormat, nBackBuffers);
+    *lplpSurface = m_pPrimary;
+    return DD_OK;
+}
+
+HRESULT CDirectDraw::CreatePalette(DWORD dwFlags, LPPALETTEENTRY lpColorTable,
+                                   LPDIRECTDRAWPALETTE* lplpPalette, IUnknown* pUnkOuter)
+{
+    HRESULT hr;
+    if (FaultDue(test::Call::CreatePalette, hr))
+        return hr;
+    if (m_bDead)
+        return DDERR_INVALIDOBJECT;
+    if (!lplpPalette || !lpColorTable || pUnkOuter)
+        return DDERR_INVALIDPARAMS;
+    if (m_dwLevel == 0)
+        return DDERR_NOCOOPERATIVELEVELSET;
+    if (!(dwFlags & DDPCAPS_8BIT))
+        return DDERR_UNSUPPORTED;  // 1-, 2- and 4-bit palettes are not emulated
+    *lplpPalette = CPalette::Create(dwFlags, lpColorTable);
+    return DD_OK;
+}
+
+HRESULT CDirectDraw::FlipToGDISurface()
+{
+    HRESULT hr;
+    if (FaultDue(test::Call::FlipToGDISurface, hr))
+        return hr;
+    if (m_bDead)
+        return DDERR_INVALIDOBJECT;
+    if (m_pPrimary)
+        m_pPrimary->BringGdiMemoryToFront();
+    return DD_OK;
+}
+
+HRESULT CDirectDraw::GetDisplayMode(LPDDSURFACEDESC lpDesc)
+{
+    if (m_bDead)
+        return DDERR_INVALIDOBJECT;
+    if (!lpDesc || lpDesc->dwSize != sizeof(DDSURFACEDESC))
+        return DDERR_INVALIDPARAMS;
+    DescribeMode(g_ModeFormat, *lpDesc);
+    return DD_OK;
+}
+
+HRESULT CDirectDraw::WaitForVerticalBlank(DWORD /*dwFlags*/, HANDLE /*hEvent*/)
+{
+    return m_bDead ? DDERR_INVALIDOBJECT : DD_OK;
+}
+
+// Fills what a mode description and a surface description share: size, pitch, pixel format.
+void DescribeMode(DisplayFormat format, DDSURFACEDESC& desc)
+{
+    const DWORD dwSize = desc.dwSize;
+    desc = DDSURFACEDESC{};
+    desc.dwSize = dwSize;
+    desc.dwFlags = DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT;
+    desc.dwWidth = kScreenWidth;
+    desc.dwHeight = kScreenHeight;
+    desc.lPitch = kScreenWidth * BytesPerPixel(format);
+    const SPixelFormat pf = PixelFormatOf(format);
+    desc.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
+    desc.ddpfPixelFormat.dwFlags = pf.dwFlags;
+    desc.ddpfPixelFormat.dwRGBBitCount = pf.dwBitCount;
+    desc.ddpfPixelFormat.dwRBitMask = pf.dwRMask;
+    desc.ddpfPixelFormat.dwGBitMask = pf.dwGMask;
+    desc.ddpfPixelFormat.dwBBitMask = pf.dwBMask;
+}
+
+// ---- the IDirectDraw (first version) face: the same object under the older method table ----
+
+HRESULT CDirectDraw::CFirst::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP)
+{
+    return m_pOwner->SetDisplayMode(dwWidth, dwHeight, dwBPP, 0, 0);
+}
+
+}  // namespace portable
+
+using namespace portable;
+
+HRESULT WINAPI DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pUnkOuter)
+{
+    HRESULT hr;
+    if (FaultDue(test::Call::DirectDrawCreate, hr))
+        return hr;
+    if (!lplpDD || pUnkOuter)
+        return DDERR_INVALIDPARAMS;
+    if (lpGUID)
+        return DDERR_INVALIDDIRECTDRAWGUID;  // only the default display driver exists
+    g_DirectDraws.push_back(std::make_unique<CDirectDraw>());
+    *lplpDD = g_DirectDraws.back()->First();
+    return DD_OK;
+}

@@ -1,0 +1,167 @@
+// Presentation of the portable platform: the emulated display's pixel formats, their exact
+// conversion to RGB, and what happens to each flipped picture (kept for tests, captured as PNG
+// with libpng, shown through display_sdl.cpp, scripted key presses after given frames).
+#include "world.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <string>
+
+namespace portable {
+namespace {
+
+std::vector<std::uint8_t> g_Screen(kScreenWidth * kScreenHeight * 3, 0);
+int g_nPresentedFrames = 0;
+bool g_bCaptureFailed = false;
+
+std::uint8_t Expand5(unsigned v)
+{
+    return static_cast<std::uint8_t>((v << 3) | (v >> 2));
+}
+
+std::uint8_t Expand6(unsigned v)
+{
+    return static_cast<std::uint8_t>((v << 2) | (v >> 4));
+}
+
+// libpng reports errors by longjmp, so nothing here may need a destructor.
+bool WriteRows(png_structp png, png_infop info, std::FILE* pFile, const std::uint8_t* pRgb)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_init_io(png, pFile);
+    png_set_IHDR(png, info, kScreenWidth, kScreenHeight, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < kScreenHeight; ++y)
+        png_write_row(png, pRgb + static_cast<std::size_t>(y) * kScreenWidth * 3);
+    png_write_end(png, nullptr);
+    return true;
+}
+
+bool WritePng(const std::string& path, const std::uint8_t* pRgb)
+{
+    std::FILE* pFile = std::fopen(path.c_str(), "wb");
+    if (!pFile)
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    const bool bWritten = png && info && WriteRows(png, info, pFile, pRgb);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(pFile) == 0 && bWritten;
+}
+
+void Capture(int nFrame)
+{
+    if (g_Settings.captureDir.empty() || g_bCaptureFailed)
+        return;
+    char szName[32];
+    std::snprintf(szName, sizeof(szName), "/frame-%06d.png", nFrame);
+    const std::string path = g_Settings.captureDir + szName;
+    if (!WritePng(path, g_Screen.data())) {
+        std::fprintf(stderr, "korvan: cannot write %s; capture stopped\n", path.c_str());
+        g_bCaptureFailed = true;
+    }
+}
+
+void PressScriptedKeys(int nFrame)
+{
+    auto press = [](UINT nVk) {
+        PostKeyMessage(WM_KEYDOWN, nVk);
+        PostKeyMessage(WM_KEYUP, nVk);
+    };
+    for (const SKeyAt& key : g_Settings.keys)
+        if (key.nFrame == nFrame)
+            press(key.nVk);
+    if (g_Settings.nFrames > 0 && nFrame == g_Settings.nFrames)
+        press(VK_ESCAPE);
+}
+
+}  // namespace
+
+SPixelFormat PixelFormatOf(DisplayFormat format)
+{
+    switch (format) {
+    case DisplayFormat::Rgb555:
+        return {DDPF_RGB, 16, 0x7C00, 0x03E0, 0x001F};
+    case DisplayFormat::Palette8:
+        return {DDPF_RGB | DDPF_PALETTEINDEXED8, 8, 0, 0, 0};
+    case DisplayFormat::Rgb32:
+        return {DDPF_RGB, 32, 0xFF0000, 0x00FF00, 0x0000FF};
+    case DisplayFormat::Rgb565:
+    default:
+        return {DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F};
+    }
+}
+
+int BytesPerPixel(DisplayFormat format)
+{
+    return static_cast<int>(PixelFormatOf(format).dwBitCount / 8);
+}
+
+void ConvertToRgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
+                  const PALETTEENTRY* pPalette, std::uint8_t* pRgb)
+{
+    for (int y = 0; y < kScreenHeight; ++y) {
+        const std::uint8_t* pRow = pPixels + y * nPitch;
+        for (int x = 0; x < kScreenWidth; ++x, pRgb += 3) {
+            // Pixels are read byte by byte (little-endian), so any pitch is safe.
+            if (format == DisplayFormat::Palette8) {
+                const std::uint8_t nIndex = pRow[x];
+                // Without a palette the display shows its indices as a grey ramp.
+                pRgb[0] = pPalette ? pPalette[nIndex].peRed : nIndex;
+                pRgb[1] = pPalette ? pPalette[nIndex].peGreen : nIndex;
+                pRgb[2] = pPalette ? pPalette[nIndex].peBlue : nIndex;
+            } else if (format == DisplayFormat::Rgb32) {
+                pRgb[0] = pRow[4 * x + 2];
+                pRgb[1] = pRow[4 * x + 1];
+                pRgb[2] = pRow[4 * x];
+            } else {
+                const unsigned v = pRow[2 * x] | (pRow[2 * x + 1] << 8);
+                if (format == DisplayFormat::Rgb555) {
+                    pRgb[0] = Expand5((v >> 10) & 0x1F);
+                    pRgb[1] = Expand5((v >> 5) & 0x1F);
+                } else {
+                    pRgb[0] = Expand5(v >> 11);
+                    pRgb[1] = Expand6((v >> 5) & 0x3F);
+                }
+                pRgb[2] = Expand5(v & 0x1F);
+            }
+        }
+    }
+}
+
+void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
+                    const PALETTEENTRY* pPalette, bool bCountAsFrame)
+{
+    ConvertToRgb(format, pPixels, nPitch, pPalette, g_Screen.data());
+    DisplayShowPicture(g_Screen.data());
+    if (!bCountAsFrame)
+        return;
+    ++g_nPresentedFrames;
+    Capture(g_nPresentedFrames);
+    PressScriptedKeys(g_nPresentedFrames);
+}
+
+void ResetPresentation()
+{
+    g_Screen.assign(g_Screen.size(), 0);
+    g_nPresentedFrames = 0;
+    g_bCaptureFailed = false;
+}
+
+namespace test {
+
+int PresentedFrames()
+{
+    return g_nPresentedFrames;
+}
+
+std::vector<std::uint8_t> ScreenRgb()
+{
+    return g_Screen;
+}
+
+}  // namespace test
+}  // namespace portable
