@@ -35,7 +35,14 @@ endfunction()
 
 function(korvan_embed_resources target rc)
   korvan_generate_resource_table(${rc} extra src)
-  target_sources(${target} PRIVATE ${src})
+  # An object library of this directory owns the generating rule, so the target may live
+  # anywhere (tests/ defines korvan_tests, tests/platform adds resources to it).
+  string(MAKE_C_IDENTIFIER "${target}_${rc}" lib)
+  string(MD5 lib "${lib}")
+  set(lib korvan_resources_${lib})
+  add_library(${lib} OBJECT ${src})
+  target_link_libraries(${lib} PRIVATE korvan_winapi)
+  target_sources(${target} PRIVATE $<TARGET_OBJECTS:${lib}>)
 endfunction()
 
 # korvan_embed_file(file symbol out_var): a C++ source defining portable::<symbol>[] and

@@ -23,7 +23,13 @@ endif()
 set(entries "")
 set(arrays "")
 set(count 0)
-set(next_icon_id 1)
+# Icon images are numbered per module; tables added beside the program's count from 0x4000 so
+# their RT_ICON ids cannot collide with the program's own.
+if(KIND STREQUAL "program")
+  set(next_icon_id 1)
+else()
+  set(next_icon_id 16384)
+endif()
 
 # Bytes as a C initializer, from hex digits.
 function(hex_to_c hex out_var)
@@ -106,7 +112,7 @@ if(EXISTS "${RC}")
       continue()
     endif()
     set(id "${CMAKE_MATCH_1}")
-    set(type "${CMAKE_MATCH_2}")
+    string(TOUPPER "${CMAKE_MATCH_2}" type)  # resource-script keywords ignore case
     set(file "${rc_dir}/${CMAKE_MATCH_3}")
     if(NOT EXISTS "${file}")
       message(FATAL_ERROR "${RC}: resource file ${CMAKE_MATCH_3} not found")

@@ -17,6 +17,8 @@ namespace {
 std::vector<std::unique_ptr<CDirectDraw>> g_DirectDraws;  // every object ever made
 CDirectDraw* g_pExclusiveOwner = nullptr;
 DisplayFormat g_ModeFormat = DisplayFormat::Rgb565;  // the emulated display's current mode
+bool g_bModeSetByProgram = false;  // SetDisplayMode changed it; the desktop's comes back later
+unsigned g_nModeGeneration = 0;    // counts mode changes; surfaces of older modes are lost
 
 // What a display mode of `bpp` bits gives on the emulated display.
 bool FormatForDepth(DWORD dwBpp, DisplayFormat& format)
@@ -38,9 +40,9 @@ bool FormatForDepth(DWORD dwBpp, DisplayFormat& format)
 
 }  // namespace
 
-DisplayFormat CurrentModeFormat()
+unsigned CurrentModeGeneration()
 {
-    return g_ModeFormat;
+    return g_nModeGeneration;
 }
 
 bool IsExclusiveOwner(const CDirectDraw* pDD)
@@ -61,6 +63,7 @@ void ResetDirectDraw()
         pDD->Kill();
     g_pExclusiveOwner = nullptr;
     g_ModeFormat = g_Settings.format;
+    g_bModeSetByProgram = false;
 }
 
 // ---- CDirectDraw ----
@@ -113,7 +116,7 @@ void CDirectDraw::Kill()
     // Releasing the exclusive owner gives the display back to the desktop's mode.
     if (g_pExclusiveOwner == this) {
         g_pExclusiveOwner = nullptr;
-        g_ModeFormat = g_Settings.format;
+        RestoreDesktopMode();
     }
     if (m_pPrimary)
         m_pPrimary->KillChain();
@@ -150,17 +153,27 @@ HRESULT CDirectDraw::SetCooperativeLevel(HWND hWnd, DWORD dwFlags)
         SetAppActive(true);
     } else if (g_pExclusiveOwner == this) {
         g_pExclusiveOwner = nullptr;
-        SetModeFormat(g_Settings.format);
+        RestoreDesktopMode();
     }
     return DD_OK;
 }
 
-void CDirectDraw::SetModeFormat(DisplayFormat format)
+// Surfaces made for another mode are lost, and can no longer be restored (WRONGMODE).
+void CDirectDraw::ChangeMode(DisplayFormat format, bool bSetByProgram)
 {
-    // Surfaces made for another mode are lost, and can no longer be restored (WRONGMODE).
-    if (format != g_ModeFormat && m_pPrimary)
+    if (m_pPrimary)
         m_pPrimary->LoseChain();
+    ++g_nModeGeneration;
     g_ModeFormat = format;
+    g_bModeSetByProgram = bSetByProgram;
+}
+
+// Leaving exclusive mode puts the desktop's mode back, and like Windows this counts as a mode
+// change even when the program had asked for the mode the desktop already had.
+void CDirectDraw::RestoreDesktopMode()
+{
+    if (g_bModeSetByProgram)
+        ChangeMode(g_Settings.format, false);
 }
 
 HRESULT CDirectDraw::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP,
@@ -180,7 +193,9 @@ HRESULT CDirectDraw::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP,
     if (dwWidth != kScreenWidth || dwHeight != kScreenHeight || !FormatForDepth(dwBPP, format) ||
         (dwRefreshRate != 0 && dwRefreshRate != 60))
         return DDERR_INVALIDMODE;
-    SetModeFormat(format);
+    // Setting the mode the display already has changes nothing, as on Windows.
+    if (format != g_ModeFormat || !g_bModeSetByProgram)
+        ChangeMode(format, true);
     return DD_OK;
 }
 
@@ -188,7 +203,7 @@ HRESULT CDirectDraw::RestoreDisplayMode()
 {
     if (m_bDead)
         return DDERR_INVALIDOBJECT;
-    SetModeFormat(g_Settings.format);
+    RestoreDesktopMode();
     return DD_OK;
 }
 

@@ -13,7 +13,7 @@ namespace portable {
 class CSurface;
 class CPalette;
 
-DisplayFormat CurrentModeFormat();
+unsigned CurrentModeGeneration();
 void DescribeMode(DisplayFormat format, DDSURFACEDESC& desc);
 
 class CDirectDraw final : public IDirectDraw2 {
@@ -115,7 +115,8 @@ private:
     };
 
     HRESULT Unsupported() const { return m_bDead ? DDERR_INVALIDOBJECT : DDERR_UNSUPPORTED; }
-    void SetModeFormat(DisplayFormat format);
+    void ChangeMode(DisplayFormat format, bool bSetByProgram);
+    void RestoreDesktopMode();
 
     CFirst m_First;
     ULONG m_nRefs = 1;
@@ -219,6 +220,7 @@ private:
     std::vector<std::uint8_t> m_Memory;  // swapped between surfaces by Flip
     const std::uint8_t* m_pGdiMemory = nullptr;  // root only: the memory the desktop shows
     DisplayFormat m_Format = DisplayFormat::Rgb565;
+    unsigned m_nModeGeneration = 0;  // the display mode the memory was made for
     long m_nPitch = 0;
     DWORD m_dwCaps = 0;
     ULONG m_nRefs = 0;

@@ -5,6 +5,7 @@
 #include "world.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -21,11 +22,11 @@ bool NameMatches(unsigned nNumber, const char* pszName, LPCSTR lpWanted)
 {
     if (IS_INTRESOURCE(lpWanted))
         return !pszName && nNumber == static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(lpWanted));
-    if (!pszName)
-        return false;
     // "#117" names the number 117, as Windows accepts.
     if (lpWanted[0] == '#')
-        return std::strtoul(lpWanted + 1, nullptr, 10) == nNumber;
+        return !pszName && std::strtoul(lpWanted + 1, nullptr, 10) == nNumber;
+    if (!pszName)
+        return false;
     for (; *pszName && *lpWanted; ++pszName, ++lpWanted)
         if (std::toupper(static_cast<unsigned char>(*lpWanted)) != *pszName)
             return false;

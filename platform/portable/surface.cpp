@@ -46,6 +46,7 @@ CSurface* CSurface::CreateChain(CDirectDraw* pDD, DisplayFormat format, DWORD nB
         pSurface->m_pDD = pDD;
         pSurface->m_pRoot = pRoot;
         pSurface->m_Format = format;
+        pSurface->m_nModeGeneration = CurrentModeGeneration();
         pSurface->m_nPitch = PitchOf(format);
         pSurface->m_Memory.assign(static_cast<std::size_t>(pSurface->m_nPitch) * kScreenHeight, 0);
         pSurface->m_dwCaps = dwChainCaps | kVideoMemory |
@@ -243,7 +244,8 @@ HRESULT CSurface::Restore()
     if (!m_bLost)
         return DD_OK;
     // In the background, or after the mode changed under it, the memory cannot come back.
-    if ((m_pDD && IsExclusiveOwner(m_pDD) && !IsAppActive()) || m_Format != CurrentModeFormat())
+    if ((m_pDD && IsExclusiveOwner(m_pDD) && !IsAppActive()) ||
+        m_nModeGeneration != CurrentModeGeneration())
         return DDERR_WRONGMODE;
     for (CSurface* pSurface : m_pRoot->m_Chain)
         pSurface->m_bLost = false;

@@ -39,6 +39,11 @@ void SetPitchPadding(int bytes)
     g_Settings.nPitchPadding = bytes;
 }
 
+void SetCaptureDir(const std::string& dir)
+{
+    g_Settings.captureDir = dir;
+}
+
 DWORD ClockMs()
 {
     return NowMs();

@@ -55,6 +55,9 @@ std::vector<std::uint8_t> ScreenRgb();  // the visible picture, 640x480x3 RGB, a
 // Extra bytes at the end of every row of surfaces created after this call (0 after Reset), so
 // callers can be tested against a pitch other than width * bytes per pixel.
 void SetPitchPadding(int bytes);
+// Writes every presented frame from now on as DIR/frame-NNNNNN.png, as --capture does; an empty
+// string stops capturing. Reset stops it too.
+void SetCaptureDir(const std::string& dir);
 // The virtual clock in milliseconds (0 after Reset); GetMessageA moves it on to the next due
 // timer when nothing else is queued.
 DWORD ClockMs();

@@ -1,0 +1,131 @@
+// What a viewer sees: each emulated display format expanded exactly to RGB (checked at the
+// extremes of every field), capture PNGs equal to the screen, and pictures with padded rows.
+#include "platform_fixture.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <string>
+
+namespace ptest {
+namespace {
+
+struct SPixelCase {
+    const char* pszName;
+    DisplayFormat format;
+    std::uint32_t nPixel;  // as stored, little-endian, in the format's size
+    std::uint8_t rgb[3];
+};
+
+class PixelFormats : public PlatformTest, public ::testing::WithParamInterface<SPixelCase> {};
+
+TEST_P(PixelFormats, FlippedPixelReachesTheScreenAsExactRgb)
+{
+    const SPixelCase& c = GetParam();
+    Start(c.format);
+    ASSERT_NO_FATAL_FAILURE(EnterExclusive());
+    if (c.format == DisplayFormat::Palette8) {
+        PALETTEENTRY entries[256] = {};
+        entries[5] = {10, 20, 30, 0};
+        IDirectDrawPalette* pPalette = nullptr;
+        ASSERT_EQ(m_pDD->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &pPalette, nullptr), DD_OK);
+        ASSERT_EQ(m_pFront->SetPalette(pPalette), DD_OK);
+        pPalette->Release();
+    }
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof(desc);
+    ASSERT_EQ(m_pBack->Lock(nullptr, &desc, 0, nullptr), DD_OK);
+    auto* pBytes = static_cast<std::uint8_t*>(desc.lpSurface);
+    for (DWORD i = 0; i < desc.ddpfPixelFormat.dwRGBBitCount / 8; ++i)
+        pBytes[i] = static_cast<std::uint8_t>(c.nPixel >> (8 * i));
+    ASSERT_EQ(m_pBack->Unlock(nullptr), DD_OK);
+    ASSERT_EQ(m_pFront->Flip(nullptr, 0), DD_OK);
+
+    const std::vector<std::uint8_t> screen = portable::test::ScreenRgb();
+    ASSERT_EQ(screen.size(), 640u * 480u * 3u);
+    EXPECT_EQ(screen[0], c.rgb[0]);
+    EXPECT_EQ(screen[1], c.rgb[1]);
+    EXPECT_EQ(screen[2], c.rgb[2]);
+}
+
+// 5 bits expand as v << 3 | v >> 2, 6 bits as v << 2 | v >> 4: 16 -> 132, 32 -> 130.
+INSTANTIATE_TEST_SUITE_P(
+    Present, PixelFormats,
+    ::testing::Values(
+        SPixelCase{"White565", DisplayFormat::Rgb565, 0xFFFF, {255, 255, 255}},
+        SPixelCase{"Red565", DisplayFormat::Rgb565, 0xF800, {255, 0, 0}},
+        SPixelCase{"Green565", DisplayFormat::Rgb565, 0x07E0, {0, 255, 0}},
+        SPixelCase{"Blue565", DisplayFormat::Rgb565, 0x001F, {0, 0, 255}},
+        SPixelCase{"Mid565", DisplayFormat::Rgb565, 0x8410, {132, 130, 132}},
+        SPixelCase{"White555", DisplayFormat::Rgb555, 0x7FFF, {255, 255, 255}},
+        SPixelCase{"Red555", DisplayFormat::Rgb555, 0x7C00, {255, 0, 0}},
+        SPixelCase{"Green555", DisplayFormat::Rgb555, 0x03E0, {0, 255, 0}},
+        SPixelCase{"Blue555", DisplayFormat::Rgb555, 0x001F, {0, 0, 255}},
+        SPixelCase{"TopBitIgnored555", DisplayFormat::Rgb555, 0x8000, {0, 0, 0}},
+        SPixelCase{"Rgb32", DisplayFormat::Rgb32, 0x00FF8040, {255, 128, 64}},
+        SPixelCase{"PaletteEntry", DisplayFormat::Palette8, 5, {10, 20, 30}}),
+    [](const ::testing::TestParamInfo<SPixelCase>& info) { return info.param.pszName; });
+
+std::vector<std::uint8_t> ReadPng(const std::string& path)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return {};
+    image.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr))
+        return {};
+    return pixels;
+}
+
+class Capture : public PlatformTest {};
+
+TEST_F(Capture, EveryFlipIsWrittenInFrameOrderAsTheViewerSawIt)
+{
+    const std::string dir = ::testing::TempDir();
+    ASSERT_NO_FATAL_FAILURE(EnterExclusive());
+    portable::test::SetCaptureDir(dir);
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof(desc);
+    for (std::uint16_t nColour : {0xF800, 0x001F}) {
+        ASSERT_EQ(m_pBack->Lock(nullptr, &desc, 0, nullptr), DD_OK);
+        auto* pRow = static_cast<std::uint16_t*>(desc.lpSurface);
+        for (int x = 0; x < 640; ++x)
+            pRow[x] = nColour;
+        ASSERT_EQ(m_pBack->Unlock(nullptr), DD_OK);
+        ASSERT_EQ(m_pFront->Flip(nullptr, 0), DD_OK);
+    }
+    const std::vector<std::uint8_t> first = ReadPng(dir + "/frame-000001.png");
+    const std::vector<std::uint8_t> second = ReadPng(dir + "/frame-000002.png");
+    ASSERT_EQ(first.size(), 640u * 480u * 3u);
+    EXPECT_EQ(first[0], 255);  // red first
+    EXPECT_EQ(first[2], 0);
+    EXPECT_EQ(second, portable::test::ScreenRgb());
+    EXPECT_EQ(second[2], 255);  // then blue
+    std::remove((dir + "/frame-000001.png").c_str());
+    std::remove((dir + "/frame-000002.png").c_str());
+}
+
+class Pitch : public PlatformTest {};
+
+TEST_F(Pitch, PaddedRowsAreReportedAndPresentedCorrectly)
+{
+    portable::test::SetPitchPadding(6);
+    ASSERT_NO_FATAL_FAILURE(EnterExclusive());
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof(desc);
+    ASSERT_EQ(m_pBack->Lock(nullptr, &desc, 0, nullptr), DD_OK);
+    EXPECT_EQ(desc.lPitch, 1288);  // 1,280 + 6, rounded up to whole DWORDs
+    auto* pBytes = static_cast<std::uint8_t*>(desc.lpSurface);
+    reinterpret_cast<std::uint16_t*>(pBytes + 479 * desc.lPitch)[639] = 0xF800;
+    ASSERT_EQ(m_pBack->Unlock(nullptr), DD_OK);
+    ASSERT_EQ(m_pFront->Flip(nullptr, 0), DD_OK);
+    const std::vector<std::uint8_t> screen = portable::test::ScreenRgb();
+    const std::size_t nLast = (479 * 640 + 639) * 3;
+    EXPECT_EQ(screen[nLast], 255);
+    EXPECT_EQ(screen[nLast - 3], 0) << "a row was read with the wrong pitch";
+}
+
+}  // namespace
+}  // namespace ptest
