@@ -93,68 +93,93 @@ bool RenderIcon(const std::string& fontDir, int size, SIconImage& icon)
     return true;
 }
 
+namespace {
+
+// Little-endian writers for the icon's structures.
+void Put16(std::vector<std::uint8_t>& out, int value)
+{
+    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(value >> 8 & 0xFF));
+}
+
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t value)
+{
+    Put16(out, static_cast<int>(value & 0xFFFF));
+    Put16(out, static_cast<int>(value >> 16));
+}
+
+// Row sizes in bytes: 4-bit colour rows and 1-bit mask rows, each padded to 4 bytes.
+int ColourRowBytes(int size)
+{
+    return (size / 2 + 3) / 4 * 4;
+}
+
+int MaskRowBytes(int size)
+{
+    return (size / 8 + 3) / 4 * 4;
+}
+
+std::uint32_t ImageBytes(int size)
+{
+    return 40 + 16 * 4 + size * (ColourRowBytes(size) + MaskRowBytes(size));
+}
+
+// One image: header, palette, colour rows bottom-up, mask rows bottom-up.
+void PutImage(std::vector<std::uint8_t>& out, const SIconImage& image)
+{
+    const int size = image.Colours.nWidth;
+    Put32(out, 40);        // BITMAPINFOHEADER
+    Put32(out, size);
+    Put32(out, 2 * size);  // colour rows and mask rows together
+    Put16(out, 1);
+    Put16(out, 4);
+    Put32(out, 0);         // BI_RGB
+    Put32(out, size * (ColourRowBytes(size) + MaskRowBytes(size)));
+    Put32(out, 0), Put32(out, 0), Put32(out, 16), Put32(out, 0);
+    for (int i = 0; i < 16; ++i) {  // RGBQUAD: blue, green, red, 0
+        out.push_back(image.Colours.Palette[3 * i + 2]);
+        out.push_back(image.Colours.Palette[3 * i + 1]);
+        out.push_back(image.Colours.Palette[3 * i + 0]);
+        out.push_back(0);
+    }
+    for (int y = size - 1; y >= 0; --y) {
+        std::vector<std::uint8_t> row(ColourRowBytes(size), 0);
+        for (int x = 0; x < size; ++x)
+            row[x / 2] |= image.Colours.Pixels[y * size + x] << (x % 2 ? 0 : 4);
+        out.insert(out.end(), row.begin(), row.end());
+    }
+    for (int y = size - 1; y >= 0; --y) {
+        std::vector<std::uint8_t> row(MaskRowBytes(size), 0);
+        for (int x = 0; x < size; ++x)
+            if (!image.Opaque[y * size + x])
+                row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+        out.insert(out.end(), row.begin(), row.end());
+    }
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> EncodeIco(const std::vector<SIconImage>& images)
 {
     std::vector<std::uint8_t> out;
-    auto put16 = [&](int value) {
-        out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-        out.push_back(static_cast<std::uint8_t>(value >> 8 & 0xFF));
-    };
-    auto put32 = [&](std::uint32_t value) {
-        put16(static_cast<int>(value & 0xFFFF));
-        put16(static_cast<int>(value >> 16));
-    };
     const int count = static_cast<int>(images.size());
-    put16(0);  // reserved
-    put16(1);  // type: icon
-    put16(count);
+    Put16(out, 0);  // reserved
+    Put16(out, 1);  // type: icon
+    Put16(out, count);
     std::uint32_t offset = 6 + 16 * count;
     for (const SIconImage& image : images) {
         const int size = image.Colours.nWidth;
-        const int colourRow = (size / 2 + 3) / 4 * 4;
-        const int maskRow = (size / 8 + 3) / 4 * 4;
-        const std::uint32_t bytes = 40 + 16 * 4 + size * (colourRow + maskRow);
         out.push_back(static_cast<std::uint8_t>(size));
         out.push_back(static_cast<std::uint8_t>(size));
         out.push_back(16);  // colours
         out.push_back(0);
-        put16(1);  // planes
-        put16(4);  // bits per pixel
-        put32(bytes);
-        put32(offset);
-        offset += bytes;
+        Put16(out, 1);  // planes
+        Put16(out, 4);  // bits per pixel
+        Put32(out, ImageBytes(size));
+        Put32(out, offset);
+        offset += ImageBytes(size);
     }
-    for (const SIconImage& image : images) {
-        const int size = image.Colours.nWidth;
-        const int colourRow = (size / 2 + 3) / 4 * 4;
-        const int maskRow = (size / 8 + 3) / 4 * 4;
-        put32(40);                 // BITMAPINFOHEADER
-        put32(size);
-        put32(2 * size);           // colour rows and mask rows together
-        put16(1);
-        put16(4);
-        put32(0);                  // BI_RGB
-        put32(size * (colourRow + maskRow));
-        put32(0), put32(0), put32(16), put32(0);
-        for (int i = 0; i < 16; ++i) {  // RGBQUAD: blue, green, red, 0
-            out.push_back(image.Colours.Palette[3 * i + 2]);
-            out.push_back(image.Colours.Palette[3 * i + 1]);
-            out.push_back(image.Colours.Palette[3 * i + 0]);
-            out.push_back(0);
-        }
-        for (int y = size - 1; y >= 0; --y) {
-            std::vector<std::uint8_t> row(colourRow, 0);
-            for (int x = 0; x < size; ++x)
-                row[x / 2] |= image.Colours.Pixels[y * size + x] << (x % 2 ? 0 : 4);
-            out.insert(out.end(), row.begin(), row.end());
-        }
-        for (int y = size - 1; y >= 0; --y) {
-            std::vector<std::uint8_t> row(maskRow, 0);
-            for (int x = 0; x < size; ++x)
-                if (!image.Opaque[y * size + x])
-                    row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
-            out.insert(out.end(), row.begin(), row.end());
-        }
-    }
+    for (const SIconImage& image : images)
+        PutImage(out, image);
     return out;
 }

@@ -74,7 +74,8 @@ SCoverage Dilate(const SCoverage& fill)
             double best = 0;
             for (int dy = -kOutlineRadius - 1; dy <= kOutlineRadius + 1; ++dy)
                 for (int dx = -kOutlineRadius - 1; dx <= kOutlineRadius + 1; ++dx) {
-                    const double reach = std::clamp(kOutlineRadius + 0.5 - std::hypot(dx, dy), 0.0, 1.0);
+                    const double reach =
+                        std::clamp(kOutlineRadius + 0.5 - std::hypot(dx, dy), 0.0, 1.0);
                     best = std::max(best, fill.At(x + dx, y + dy) * reach);
                 }
             rim.Values[y * fill.nWidth + x] = static_cast<std::uint8_t>(std::lround(best));
@@ -133,11 +134,13 @@ bool RenderLogo(const std::string& fontDir, SIndexedImage& logo)
         if (!raster.Open(fontDir + "/" + spec.pFont, spec.nSize))
             return false;
         capOf[line] = raster.CapHeight();
-        raster.Draw(fill, (kArtLogoWidth - raster.Measure(spec.Text)) / 2, spec.nBaseline, spec.Text);
+        const int left = (kArtLogoWidth - raster.Measure(spec.Text)) / 2;
+        raster.Draw(fill, left, spec.nBaseline, spec.Text);
     }
     // Each row belongs to the line whose band it lies in (bands split halfway between lines).
     for (int y = 0, line = 0; y < kArtLogoHeight; ++y) {
-        while (line < 3 && y > (kLines[line].nBaseline + kLines[line + 1].nBaseline - capOf[line + 1]) / 2)
+        while (line < 3 &&
+               y > (kLines[line].nBaseline + kLines[line + 1].nBaseline - capOf[line + 1]) / 2)
             ++line;
         lineOf[y] = line;
     }
@@ -150,7 +153,8 @@ bool RenderLogo(const std::string& fontDir, SIndexedImage& logo)
     for (int y = 0; y < kArtLogoHeight; ++y)
         for (int x = 0; x < kArtLogoWidth; ++x) {
             const double a = fill.At(x, y) / 255.0;
-            const double d = std::max(rim.At(x, y), rim.At(x - kShadowOffset, y - kShadowOffset)) / 255.0;
+            const int shadow = rim.At(x - kShadowOffset, y - kShadowOffset);
+            const double d = std::max<int>(rim.At(x, y), shadow) / 255.0;
             if (a + (1 - a) * d < 0.5)
                 continue;  // background: stays transparent in the scene
             const SRgb letter = Ramp(FillTone(fill, lineOf, capOf, x, y));

@@ -26,7 +26,8 @@ std::vector<png_byte> ToRgb(const std::uint16_t* frame, int mode)
         const unsigned g = mode == kMode565 ? w >> 5 & 63 : w >> 5 & 31;
         const unsigned b = w & 31;
         rgb[3 * k + 0] = static_cast<png_byte>(r << 3 | r >> 2);
-        rgb[3 * k + 1] = static_cast<png_byte>(mode == kMode565 ? (g << 2 | g >> 4) : (g << 3 | g >> 2));
+        const unsigned green = mode == kMode565 ? (g << 2 | g >> 4) : (g << 3 | g >> 2);
+        rgb[3 * k + 1] = static_cast<png_byte>(green);
         rgb[3 * k + 2] = static_cast<png_byte>(b << 3 | b >> 2);
     }
     return rgb;

@@ -59,7 +59,8 @@ TEST(SceneLogo, BackgroundIsTransparentAndLettersNever)
 TEST(SceneLogo, MissingResourceGivesABlankPicture)
 {
     SLogo logo;
-    EXPECT_EQ(FindResourceA(nullptr, MAKEINTRESOURCEA(kLogoResourceId + 1), kLogoResourceType), nullptr);
+    const LPCSTR otherId = MAKEINTRESOURCEA(kLogoResourceId + 1);
+    EXPECT_EQ(FindResourceA(nullptr, otherId, kLogoResourceType), nullptr);
     EXPECT_EQ(CIntroScene::LoadPcxResource(nullptr, nullptr, logo.Pixels.data(),
                                            logo.Palette.data(), kLogoPixels), 0);
     EXPECT_EQ(logo.Pixels, std::vector<unsigned char>(kLogoPixels, 0));
@@ -120,6 +121,8 @@ TEST_P(SceneFrame, ReliefWithTheLogoOverItAtRow180)
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, SceneFrame, ::testing::Values(kMode555, kMode565),
-                         [](const auto& info) { return info.param == kMode565 ? "Rgb565" : "Rgb555"; });
+                         [](const auto& info) {
+                             return info.param == kMode565 ? "Rgb565" : "Rgb555";
+                         });
 
 }  // namespace

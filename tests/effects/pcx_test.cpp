@@ -131,25 +131,27 @@ std::vector<SCase> Cases()
     const Bytes shortFile = Repeat(kPcxHeaderSize + kPcxTrailerSize - 1, 0x33);
     cases.push_back({"ShortOfTrailer", shortFile, blank, TailOf(shortFile), kCapacity});
     // Header, marker and palette with no pixel data between them.
-    cases.push_back({"NoPixelData", File({}), blank, TestPalette(), kCapacity});
-    cases.push_back({"EndsAfterRunByte", File({5, 6, 0xC5}), Expected({5, 6}), TestPalette(), kCapacity});
-    cases.push_back({"EndsAfterFullRun", File({0xC3, 9}), Expected({9, 9, 9}), TestPalette(), kCapacity});
+    // The rest are well-formed files around the pixel data under test.
+    auto add = [&cases](const char* name, const Bytes& file, const Bytes& leading) {
+        cases.push_back({name, file, Expected(leading), TestPalette(), kCapacity});
+    };
+    add("NoPixelData", File({}), {});
+    add("EndsAfterRunByte", File({5, 6, 0xC5}), {5, 6});
+    add("EndsAfterFullRun", File({0xC3, 9}), {9, 9, 9});
     // 693 pixels of 9 coded in runs that straddle the end of the first line.
-    cases.push_back({"RunsCrossLines", File(Runs(693, 9)), Expected(Repeat(693, 9)), TestPalette(), kCapacity});
+    add("RunsCrossLines", File(Runs(693, 9)), Repeat(693, 9));
     // 95,998 pixels, then a run of 63 with two places left: cut to two.
-    cases.push_back({"RunPastCapacity", File(Join({Runs(95998, 1), {0xFF, 3}, {7, 7}})),
-                     Join({Repeat(95998, 1), {3, 3}}), TestPalette(), kCapacity});
+    add("RunPastCapacity", File(Join({Runs(95998, 1), {0xFF, 3}, {7, 7}})),
+        Join({Repeat(95998, 1), {3, 3}}));
     cases.push_back({"RunPastSmallCapacity", File({0xFF, 7, 8}), Repeat(10, 7), TestPalette(), 10});
-    cases.push_back({"ZeroRun", File({0xC0, 9, 4}), Expected({4}), TestPalette(), kCapacity});
-    cases.push_back({"RunOfOneHighValue", File({0xC1, 0xC5, 2}), Expected({0xC5, 2}), TestPalette(), kCapacity});
-    cases.push_back({"LongestRun", File({0xFF, 2}), Expected(Repeat(63, 2)), TestPalette(), kCapacity});
+    add("ZeroRun", File({0xC0, 9, 4}), {4});
+    add("RunOfOneHighValue", File({0xC1, 0xC5, 2}), {0xC5, 2});
+    add("LongestRun", File({0xFF, 2}), Repeat(63, 2));
     // Pixel data made of the marker's value: still pixels, and the palette still from the end.
-    cases.push_back({"MarkerValuesAsPixels", File(Repeat(100, 0x0C)), Expected(Repeat(100, 0x0C)),
-                     TestPalette(), kCapacity});
+    add("MarkerValuesAsPixels", File(Repeat(100, 0x0C)), Repeat(100, 0x0C));
     // The marker is not checked: a wrong one changes nothing.
-    cases.push_back({"WrongMarker", File({4, 5}, CleanHeader(), 0x99), Expected({4, 5}), TestPalette(), kCapacity});
-    cases.push_back({"GarbageHeader", File(Runs(700, 5), GarbageHeader()), Expected(Repeat(700, 5)),
-                     TestPalette(), kCapacity});
+    add("WrongMarker", File({4, 5}, CleanHeader(), 0x99), {4, 5});
+    add("GarbageHeader", File(Runs(700, 5), GarbageHeader()), Repeat(700, 5));
     return cases;
 }
 
