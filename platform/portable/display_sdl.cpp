@@ -10,6 +10,8 @@
 
 #include <SDL.h>
 
+#include <string>
+
 namespace portable {
 namespace {
 
@@ -137,6 +139,15 @@ bool DisplayStart(std::string& error)
     SDL_SetHintWithPriority(SDL_HINT_RENDER_SCALE_QUALITY, "nearest", SDL_HINT_OVERRIDE);
     if (SDL_Init(SDL_INIT_VIDEO) != 0 || SDL_GetNumVideoDisplays() < 1) {
         error = SDL_GetError();
+        SDL_Quit();
+        return false;
+    }
+    // With no display server SDL 2.26 falls back to its invisible "offscreen" driver on its
+    // own; a picture nobody can see is not a display unless the user asked for that driver.
+    const std::string driver = SDL_GetCurrentVideoDriver();
+    const char* pszAsked = SDL_getenv("SDL_VIDEODRIVER");
+    if ((driver == "offscreen" || driver == "dummy") && !(pszAsked && driver == pszAsked)) {
+        error = "only SDL's invisible " + driver + " video driver is available";
         SDL_Quit();
         return false;
     }

@@ -5,12 +5,23 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 namespace portable {
 namespace {
 
+// The picture last made visible, as stored, and its RGB once somebody needed it.
+struct CShownPicture {
+    DisplayFormat format = DisplayFormat::Rgb565;
+    long nPitch = 0;
+    std::vector<std::uint8_t> bytes;  // empty: nothing shown yet (the screen is black)
+    PALETTEENTRY palette[256] = {};
+    bool bHasPalette = false;
+    bool bConverted = true;
+};
+CShownPicture g_Shown;
 std::vector<std::uint8_t> g_Screen(kScreenWidth * kScreenHeight * 3, 0);
 int g_nPresentedFrames = 0;
 bool g_bCaptureFailed = false;
@@ -52,6 +63,8 @@ bool WritePng(const std::string& path, const std::uint8_t* pRgb)
     return std::fclose(pFile) == 0 && bWritten;
 }
 
+const std::uint8_t* ShownRgb();
+
 void Capture(int nFrame)
 {
     if (g_Settings.captureDir.empty() || g_bCaptureFailed)
@@ -59,7 +72,7 @@ void Capture(int nFrame)
     char szName[32];
     std::snprintf(szName, sizeof(szName), "/frame-%06d.png", nFrame);
     const std::string path = g_Settings.captureDir + szName;
-    if (!WritePng(path, g_Screen.data())) {
+    if (!WritePng(path, ShownRgb())) {
         std::fprintf(stderr, "korvan: cannot write %s; capture stopped\n", path.c_str());
         g_bCaptureFailed = true;
     }
@@ -100,43 +113,84 @@ int BytesPerPixel(DisplayFormat format)
     return static_cast<int>(PixelFormatOf(format).dwBitCount / 8);
 }
 
+namespace {
+
+// One row per format, with the format decided once per picture, not once per pixel. Pixels are
+// read byte by byte (little-endian), so any pitch is safe.
+void Row565(const std::uint8_t* pRow, std::uint8_t* pRgb, bool b555)
+{
+    for (int x = 0; x < kScreenWidth; ++x, pRgb += 3) {
+        const unsigned v = pRow[2 * x] | (pRow[2 * x + 1] << 8);
+        pRgb[0] = b555 ? Expand5((v >> 10) & 0x1F) : Expand5(v >> 11);
+        pRgb[1] = b555 ? Expand5((v >> 5) & 0x1F) : Expand6((v >> 5) & 0x3F);
+        pRgb[2] = Expand5(v & 0x1F);
+    }
+}
+
+void Row32(const std::uint8_t* pRow, std::uint8_t* pRgb)
+{
+    for (int x = 0; x < kScreenWidth; ++x, pRgb += 3) {
+        pRgb[0] = pRow[4 * x + 2];
+        pRgb[1] = pRow[4 * x + 1];
+        pRgb[2] = pRow[4 * x];
+    }
+}
+
+// Without a palette the display shows its indices as a grey ramp.
+void Row8(const std::uint8_t* pRow, const PALETTEENTRY* pPalette, std::uint8_t* pRgb)
+{
+    for (int x = 0; x < kScreenWidth; ++x, pRgb += 3) {
+        const std::uint8_t nIndex = pRow[x];
+        pRgb[0] = pPalette ? pPalette[nIndex].peRed : nIndex;
+        pRgb[1] = pPalette ? pPalette[nIndex].peGreen : nIndex;
+        pRgb[2] = pPalette ? pPalette[nIndex].peBlue : nIndex;
+    }
+}
+
+}  // namespace
+
 void ConvertToRgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                   const PALETTEENTRY* pPalette, std::uint8_t* pRgb)
 {
-    for (int y = 0; y < kScreenHeight; ++y) {
+    for (int y = 0; y < kScreenHeight; ++y, pRgb += kScreenWidth * 3) {
         const std::uint8_t* pRow = pPixels + y * nPitch;
-        for (int x = 0; x < kScreenWidth; ++x, pRgb += 3) {
-            // Pixels are read byte by byte (little-endian), so any pitch is safe.
-            if (format == DisplayFormat::Palette8) {
-                const std::uint8_t nIndex = pRow[x];
-                // Without a palette the display shows its indices as a grey ramp.
-                pRgb[0] = pPalette ? pPalette[nIndex].peRed : nIndex;
-                pRgb[1] = pPalette ? pPalette[nIndex].peGreen : nIndex;
-                pRgb[2] = pPalette ? pPalette[nIndex].peBlue : nIndex;
-            } else if (format == DisplayFormat::Rgb32) {
-                pRgb[0] = pRow[4 * x + 2];
-                pRgb[1] = pRow[4 * x + 1];
-                pRgb[2] = pRow[4 * x];
-            } else {
-                const unsigned v = pRow[2 * x] | (pRow[2 * x + 1] << 8);
-                if (format == DisplayFormat::Rgb555) {
-                    pRgb[0] = Expand5((v >> 10) & 0x1F);
-                    pRgb[1] = Expand5((v >> 5) & 0x1F);
-                } else {
-                    pRgb[0] = Expand5(v >> 11);
-                    pRgb[1] = Expand6((v >> 5) & 0x3F);
-                }
-                pRgb[2] = Expand5(v & 0x1F);
-            }
-        }
+        if (format == DisplayFormat::Palette8)
+            Row8(pRow, pPalette, pRgb);
+        else if (format == DisplayFormat::Rgb32)
+            Row32(pRow, pRgb);
+        else
+            Row565(pRow, pRgb, format == DisplayFormat::Rgb555);
     }
 }
+
+namespace {
+
+const std::uint8_t* ShownRgb()
+{
+    if (!g_Shown.bConverted) {
+        ConvertToRgb(g_Shown.format, g_Shown.bytes.data(), g_Shown.nPitch,
+                     g_Shown.bHasPalette ? g_Shown.palette : nullptr, g_Screen.data());
+        g_Shown.bConverted = true;
+    }
+    return g_Screen.data();
+}
+
+}  // namespace
 
 void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                     const PALETTEENTRY* pPalette, bool bCountAsFrame)
 {
-    ConvertToRgb(format, pPixels, nPitch, pPalette, g_Screen.data());
-    DisplayShowPicture(g_Screen.data());
+    // Headless and without capture nobody looks at the picture each frame: keep its bytes and
+    // convert only when a test asks (a copy costs far less than the conversion).
+    g_Shown.format = format;
+    g_Shown.nPitch = nPitch;
+    g_Shown.bytes.assign(pPixels, pPixels + nPitch * kScreenHeight);
+    g_Shown.bHasPalette = pPalette != nullptr;
+    if (pPalette)
+        std::copy(pPalette, pPalette + 256, g_Shown.palette);
+    g_Shown.bConverted = false;
+    if (!g_Settings.bHeadless)
+        DisplayShowPicture(ShownRgb());
     if (!bCountAsFrame)
         return;
     ++g_nPresentedFrames;
@@ -146,6 +200,7 @@ void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPit
 
 void ResetPresentation()
 {
+    g_Shown = CShownPicture{};
     g_Screen.assign(g_Screen.size(), 0);
     g_nPresentedFrames = 0;
     g_bCaptureFailed = false;
@@ -160,6 +215,7 @@ int PresentedFrames()
 
 std::vector<std::uint8_t> ScreenRgb()
 {
+    ShownRgb();
     return g_Screen;
 }
 
