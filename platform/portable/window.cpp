@@ -342,6 +342,9 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow)
     if (ActivatesOnShow(nCmdShow)) {
         g_hFocus = hWnd;
         SetAppActive(true);
+        // A window appearing under the pointer gets WM_SETCURSOR without any mouse motion.
+        if (!g_Settings.bHeadless && hWnd == g_hMainWindow)
+            SendSetCursorToMainWindow();
     }
     return bWasVisible;
 }
