@@ -9,6 +9,8 @@ WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 mingw-w64-tools libgtest-dev
 WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
 FUZZ_PKGS    := clang libclang-rt-14-dev
 
+ARGS ?=
+
 .PHONY: all build run test test-native test-asan test-fuzz windows test-wine bench clean \
         deps-native deps-windows deps-wine deps-fuzz
 
@@ -22,6 +24,11 @@ deps-fuzz:    ; @scripts/ensure-packages $(FUZZ_PKGS)
 build: deps-native
 	$(CMAKE) -S . -B build
 	$(CMAKE) --build build -j $(JOBS)
+
+# Plays the intro (options for the program in ARGS, e.g. ARGS=--window); without a display it
+# renders the first ten seconds into capture/ instead.
+run: build
+	@scripts/play.sh build/app/korvan capture $(ARGS)
 
 # Native suites, then the same suites under ASan + UBSan, the fuzz run, the Windows
 # cross build and the suites that run it under Wine.
