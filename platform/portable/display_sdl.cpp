@@ -4,7 +4,7 @@
 // renderer's logical size does the letterboxing in output pixels, so HiDPI stays sharp.
 // SDL calls used: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
 // SDL_RenderSetLogicalSize, SDL_UpdateTexture, SDL_RenderClear/Copy/Present,
-// SDL_SetWindowFullscreen, SDL_Show/HideWindow, SDL_ShowCursor, SDL_WaitEventTimeout,
+// SDL_GetDesktopDisplayMode, SDL_SetWindowFullscreen/Size/Position, SDL_Show/HideWindow, SDL_ShowCursor, SDL_WaitEventTimeout,
 // SDL_PollEvent, SDL_FlushEvent, SDL_ShowSimpleMessageBox.
 #include "world.h"
 
@@ -37,11 +37,34 @@ void Redraw()
     SDL_RenderPresent(g_pRenderer);
 }
 
+// The size of the window for each state. Fullscreen takes the whole desktop up front as well:
+// without a window manager (a bare X server, a kiosk session) nobody honours the fullscreen
+// request, and SDL would then letterbox for a desktop-sized window into a 640x480 one and crop.
+void WindowSizeFor(bool bFullscreen, int& nWidth, int& nHeight)
+{
+    nWidth = kScreenWidth;
+    nHeight = kScreenHeight;
+    SDL_DisplayMode mode;
+    if (bFullscreen && SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+        nWidth = mode.w;
+        nHeight = mode.h;
+    }
+}
+
 void SetFullscreen(bool bFullscreen)
 {
     // Desktop fullscreen: the desktop's mode stays, our letterbox does the scaling.
     g_bFullscreen = bFullscreen;
-    SDL_SetWindowFullscreen(g_pWindow, bFullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    int nWidth = 0;
+    int nHeight = 0;
+    WindowSizeFor(bFullscreen, nWidth, nHeight);
+    if (!bFullscreen)
+        SDL_SetWindowFullscreen(g_pWindow, 0);
+    SDL_SetWindowSize(g_pWindow, nWidth, nHeight);
+    SDL_SetWindowPosition(g_pWindow, bFullscreen ? 0 : SDL_WINDOWPOS_CENTERED,
+                          bFullscreen ? 0 : SDL_WINDOWPOS_CENTERED);
+    if (bFullscreen)
+        SDL_SetWindowFullscreen(g_pWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 // Virtual-key code of an SDL key; 0 for keys the program never sees.
@@ -168,8 +191,11 @@ void DisplayShowWindow(const char* pszTitle)
         return;
     const Uint32 nFlags = SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE |
                           (g_Settings.bWindowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    int nWidth = 0;
+    int nHeight = 0;
+    WindowSizeFor(!g_Settings.bWindowed, nWidth, nHeight);
     g_pWindow = SDL_CreateWindow(pszTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                 kScreenWidth, kScreenHeight, nFlags);
+                                 nWidth, nHeight, nFlags);
     if (!g_pWindow)
         return;
     g_bFullscreen = !g_Settings.bWindowed;
