@@ -1,11 +1,14 @@
-// korvan_make_art: writes the intro's logo (logo.pcx) and icon (icon.ico) into a folder.
+// korvan_make_art: writes the intro's logo (logo.pcx), its icon (icon.ico) and the icon as PNG
+// files for desktops (icons/korvan-<size>.png) into a folder.
 // Usage: korvan_make_art FONT_DIR OUT_DIR, FONT_DIR holding the DejaVu TrueType fonts.
 // The outputs are committed under resources/; a build never runs this.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "icon_art.h"
+#include "icon_png.h"
 #include "logo_art.h"
 
 namespace {
@@ -19,6 +22,21 @@ bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && written;
+}
+
+bool WriteIconPngs(const std::string& fontDir, const std::string& outDir)
+{
+    std::filesystem::create_directories(outDir + "/icons");
+    for (int size : kIconPngSizes) {
+        SIconImage icon;
+        if (!RenderIcon(fontDir, size, icon))
+            return false;
+        const std::vector<std::uint8_t> png = EncodeIconPng(icon);
+        if (png.empty() ||
+            !WriteFile(outDir + "/icons/korvan-" + std::to_string(size) + ".png", png))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -45,7 +63,8 @@ int main(int argc, char** argv)
         return 1;
 
     return WriteFile(outDir + "/logo.pcx", EncodePcx(logo)) &&
-                   WriteFile(outDir + "/icon.ico", EncodeIco(icons))
+                   WriteFile(outDir + "/icon.ico", EncodeIco(icons)) &&
+                   WriteIconPngs(fontDir, outDir)
                ? 0
                : 1;
 }
