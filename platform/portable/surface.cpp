@@ -172,10 +172,11 @@ HRESULT CSurface::CheckFlip(LPDIRECTDRAWSURFACE lpTarget, CSurface*& pTarget) co
             return DDERR_NOTFLIPPABLE;
         pTarget = *it;
     }
-    if (!IsExclusiveOwner(m_pDD))
-        return DDERR_NOEXCLUSIVEMODE;
+    // A lost chain answers SURFACELOST before anything else, also once exclusive mode is gone.
     if (m_bLost)
         return DDERR_SURFACELOST;
+    if (!IsExclusiveOwner(m_pDD))
+        return DDERR_NOEXCLUSIVEMODE;
     for (const CSurface* pSurface : m_Chain)
         if (pSurface->IsBusy())
             return DDERR_SURFACEBUSY;

@@ -212,11 +212,6 @@ TEST_F(DirectDraw, FlipOutsideExclusiveModeFailsWithoutLosingTheSurface)
 
 TEST_F(DirectDraw, LeavingExclusiveModeAfterAModeChangeLosesThePrimary)
 {
-#ifndef _WIN32
-    // Our layer never changes the desktop's mode, so it has nothing to restore and the primary
-    // stays usable. The program never leaves exclusive mode while it draws, so it cannot tell.
-    GTEST_SKIP() << "the portable layer keeps the primary (see DIFFERENCES.md)";
-#endif
     ASSERT_NO_FATAL_FAILURE(EnterExclusive16());
     ASSERT_EQ(m_pDD->SetCooperativeLevel(m_Window.Handle(), DDSCL_NORMAL), DD_OK);
     EXPECT_EQ(m_pFrontBuffer->Flip(nullptr, DDFLIP_WAIT), DDERR_SURFACELOST);
