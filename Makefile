@@ -9,9 +9,11 @@ WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 mingw-w64-tools libgtest-dev
 WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
 FUZZ_PKGS    := clang libclang-rt-14-dev
 
-ARGS ?=
+ARGS   ?=
+PREFIX ?= /usr/local
+FRAMES ?= 1000
 
-.PHONY: all build run test test-native test-asan test-fuzz windows test-wine bench clean \
+.PHONY: all build run install capture test test-native test-asan test-fuzz windows test-wine bench clean \
         deps-native deps-windows deps-wine deps-fuzz
 
 all: build
@@ -29,6 +31,17 @@ build: deps-native
 # renders the first ten seconds into capture/ instead.
 run: build
 	@scripts/play.sh build/app/korvan capture $(ARGS)
+
+# The program, its .desktop entry and icons under PREFIX (bin/, share/applications, share/icons).
+install: build
+	$(CMAKE) --install build --prefix $(PREFIX)
+
+# FRAMES frames (default: the first ten seconds) rendered headless into capture/ as PNG files,
+# frame n always the same picture; README.md shows how ffmpeg makes a video of them.
+capture: build
+	@rm -f capture/frame-*.png
+	build/app/korvan --headless --frames $(FRAMES) --capture capture >/dev/null
+	@echo "$(FRAMES) frames in capture/, 100 per second of the intro"
 
 # Native suites, then the same suites under ASan + UBSan, the fuzz run, the Windows
 # cross build and the suites that run it under Wine.
