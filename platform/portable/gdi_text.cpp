@@ -51,6 +51,7 @@ struct CDeviceContext {
     UINT nAlign = TA_LEFT | TA_TOP;
     HGDIOBJ hFont;
     HGDIOBJ hBrush;
+    bool bOpen = true;  // released contexts keep their entry for the next GetDC
 };
 
 // Stock objects have fixed handles; created fonts and device contexts count up from elsewhere.
@@ -90,7 +91,7 @@ bool IsFont(HGDIOBJ h)
 CDeviceContext* FindDC(HDC hDC)
 {
     auto it = g_DCs.find(reinterpret_cast<std::uintptr_t>(hDC));
-    return it == g_DCs.end() ? nullptr : &it->second;
+    return it == g_DCs.end() || !it->second.bOpen ? nullptr : &it->second;
 }
 
 // Windows-1252's 0x80..0x9F in Unicode (0 where the code page has no character).
@@ -241,11 +242,19 @@ int CellHeightOf(HGDIOBJ hFont)
 
 }  // namespace
 
+// A released context's handle is handed out again, as GDI reuses its handles; so a frame's
+// GetDC/ReleaseDC pair allocates nothing once the first one has made its entry.
 HDC OpenSurfaceDC(const SSurfaceView& view)
 {
-    const std::uintptr_t nHandle = g_nNextDC;
-    g_nNextDC += 0x10;
+    auto it = std::find_if(g_DCs.begin(), g_DCs.end(),
+                           [](const auto& entry) { return !entry.second.bOpen; });
+    std::uintptr_t nHandle = g_nNextDC;
+    if (it != g_DCs.end())
+        nHandle = it->first;
+    else
+        g_nNextDC += 0x10;
     CDeviceContext& dc = g_DCs[nHandle];
+    dc = CDeviceContext{};
     dc.view = view;
     dc.hFont = StockHandle(SYSTEM_FONT);
     dc.hBrush = StockHandle(WHITE_BRUSH);
@@ -254,7 +263,8 @@ HDC OpenSurfaceDC(const SSurfaceView& view)
 
 void CloseSurfaceDC(HDC hDC)
 {
-    g_DCs.erase(reinterpret_cast<std::uintptr_t>(hDC));
+    if (CDeviceContext* pDC = FindDC(hDC))
+        pDC->bOpen = false;
 }
 
 void ResetGdi()
@@ -298,7 +308,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ ho)
     if (it == g_Fonts.end())
         return FALSE;
     for (auto& entry : g_DCs)
-        if (entry.second.hFont == ho)
+        if (entry.second.bOpen && entry.second.hFont == ho)
             return FALSE;  // still selected into a device context
     g_Fonts.erase(it);
     return TRUE;
