@@ -10,6 +10,7 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace portable {
@@ -20,6 +21,7 @@ SDL_Renderer* g_pRenderer = nullptr;
 SDL_Texture* g_pTexture = nullptr;
 const std::uint8_t* g_pLastPicture = nullptr;  // shown again when the window is exposed
 bool g_bFullscreen = false;
+const char kWindowClass[] = "korvan";
 
 bool HasDisplay()
 {
@@ -157,6 +159,11 @@ void HandleEvent(const SDL_Event& event)
 
 bool DisplayStart(std::string& error)
 {
+    // The window class desktops match with the .desktop entry's StartupWMClass (X11) and the
+    // app id (Wayland); SDL reads them when it makes the window. A user's own values win.
+    setenv("SDL_VIDEO_X11_WMCLASS", kWindowClass, 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", kWindowClass, 0);
+    SDL_SetHintWithPriority(SDL_HINT_APP_NAME, kWindowClass, SDL_HINT_DEFAULT);
     // Exclusive mode used to minimize the program on Alt+Tab; a user's own setting wins.
     SDL_SetHintWithPriority(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1", SDL_HINT_DEFAULT);
     SDL_SetHintWithPriority(SDL_HINT_RENDER_SCALE_QUALITY, "nearest", SDL_HINT_OVERRIDE);

@@ -15,6 +15,7 @@ const char kUsage[] =
     "  --display-format F     emulated display: 565 (default), 555, 8 or 32\n"
     "  --capture DIR          write every presented frame to DIR/frame-NNNNNN.png\n"
     "  --frames N             press Escape after the N-th presented frame\n"
+    "                         (headless, 1000 when not given: ten seconds of the intro)\n"
     "  --key FRAME:KEY        press KEY (ESCAPE, F1, RETURN, SPACE, A...) after FRAME\n"
     "  --help, --version      print this text or the version and exit\n";
 

@@ -9,6 +9,11 @@
 #include <system_error>
 
 namespace portable {
+namespace {
+
+constexpr int kDefaultHeadlessFrames = 1000;  // one per 10 ms timer tick
+
+}  // namespace
 
 int PlatformMain(int argc, char** argv)
 {
@@ -27,6 +32,13 @@ int PlatformMain(int argc, char** argv)
                          settings.captureDir.c_str(), error.message().c_str());
             return 1;
         }
+    }
+    if (settings.bHeadless && settings.nFrames == 0) {
+        // Nothing can press Escape without a display: such a run would never end, and with
+        // --capture it would fill the disk. Ten seconds of the intro, then.
+        settings.nFrames = kDefaultHeadlessFrames;
+        std::fprintf(stderr, "korvan: headless without --frames: stopping after %d frames (10 s)\n",
+                     kDefaultHeadlessFrames);
     }
     g_Settings = settings;
     if (!settings.bHeadless) {

@@ -130,4 +130,12 @@ TEST(ProgramCounters, MoveOncePerPresentedFrame)
     EXPECT_EQ(run.nLightPhase, 6000);
 }
 
+// Headless nothing presses Escape; without a count the run would never end.
+TEST(ProgramCounters, HeadlessRunWithoutFrameCountEndsAfterTenSeconds)
+{
+    const SRun run = RunProgram({"--headless"});
+    ASSERT_EQ(run.nExit, 0);
+    EXPECT_EQ(run.nFrames, 1000);
+}
+
 }  // namespace
