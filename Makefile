@@ -8,13 +8,14 @@ NATIVE_PKGS  := cmake g++ make pkg-config libsdl2-dev libfreetype-dev libpng-dev
 WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 mingw-w64-tools libgtest-dev
 WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
 FUZZ_PKGS    := clang libclang-rt-14-dev
+DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils
 
 ARGS   ?=
 PREFIX ?= /usr/local
 FRAMES ?= 1000
 
 .PHONY: all build run install capture test test-native test-asan test-fuzz windows test-wine bench clean \
-        deps-native deps-windows deps-wine deps-fuzz
+        deps-native deps-windows deps-wine deps-fuzz deps-display
 
 all: build
 
@@ -22,6 +23,7 @@ deps-native:  ; @scripts/ensure-packages $(NATIVE_PKGS)
 deps-windows: ; @scripts/ensure-packages $(WINDOWS_PKGS)
 deps-wine:    ; @scripts/ensure-packages $(WINE_PKGS)
 deps-fuzz:    ; @scripts/ensure-packages $(FUZZ_PKGS)
+deps-display: ; @scripts/ensure-packages $(DISPLAY_PKGS)
 
 build: deps-native
 	$(CMAKE) -S . -B build
@@ -47,7 +49,7 @@ capture: build
 # cross build and the suites that run it under Wine.
 test: test-native test-asan test-fuzz windows test-wine
 
-test-native: build
+test-native: build deps-display
 	cd build && $(CTEST)
 
 test-asan: deps-native
