@@ -186,18 +186,3 @@ TEST(WinMainTest, NoWindowEndsStartUpAtOnce)
     delete g_pApp;
     g_pApp = nullptr;
 }
-
-TEST(WinMainTest, RefusedDisplayEndsWithTheCreditsAndCodeZero)
-{
-    pt::Reset(pt::DisplayFormat::Palette8);
-    // Without a timer, an intro that failed to close would end in the platform's "nothing
-    // can arrive" stop (and fail below) instead of running on.
-    pt::InjectFault(pt::Call::SetTimer, 0, pt::kAlways);
-    EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, SW_SHOW), 0);
-    ASSERT_EQ(pt::MessageBoxes().size(), 2u);
-    EXPECT_EQ(pt::MessageBoxes()[0].caption, "Velmoran SystemInfo");
-    EXPECT_EQ(pt::MessageBoxes()[1].caption, "korvan");
-    EXPECT_EQ(pt::PresentedFrames(), 0);
-    delete g_pApp;   // it built no scene
-    g_pApp = nullptr;
-}
