@@ -3,6 +3,7 @@
 // skips, the copy across any pitch, and how start-up ends when it cannot run the intro.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -91,7 +92,6 @@ TEST_F(IntroWndTest, DisplayFormatChoosesTheSceneLayout)
         {pt::DisplayFormat::Rgb565, 0, 1},
         {pt::DisplayFormat::Rgb555, 0, 0},
         {pt::DisplayFormat::Rgb565, 64, 1},   // padded rows: the copy follows the pitch
-        {pt::DisplayFormat::Rgb32, 0, 0},     // deep enough RGB, red mask not 5-6-5
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "format " << static_cast<int>(c.format)
@@ -102,6 +102,69 @@ TEST_F(IntroWndTest, DisplayFormatChoosesTheSceneLayout)
         EXPECT_TRUE(pt::MessageBoxes().empty());
         m_pWnd->Draw(m_pWnd->BackBuffer());
         EXPECT_TRUE(SurfaceTop(m_pWnd->BackBuffer()) == expected);
+    }
+}
+
+TEST_F(IntroWndTest, ThirtyTwoBitDisplayShowsTheSamePictureAsFiveFiveFive)
+{
+    // Copying 16-bit words into 32-bit pixels as they stand showed two pixels per pixel, in
+    // wrong colours, over half the screen. Widened per channel, the viewer must see exactly the
+    // 5-5-5 display's colours (padded rows too). Rows from 420 on hold the scroller, whose ink
+    // is quantised differently on the two displays.
+    constexpr std::size_t kComparedBytes = 420 * 640 * 3;
+    auto shownAfterOneFrame = [this](pt::DisplayFormat format, int padding) {
+        StartIntro(format, padding);
+        m_pWnd->Draw(m_pWnd->BackBuffer());
+        m_pWnd->FlipPages();
+        auto rgb = pt::ScreenRgb();
+        rgb.resize(kComparedBytes);
+        return rgb;
+    };
+    const auto expected = shownAfterOneFrame(pt::DisplayFormat::Rgb555, 0);
+    for (int padding : {0, 12}) {
+        SCOPED_TRACE(testing::Message() << "padding " << padding);
+        const auto shown = shownAfterOneFrame(pt::DisplayFormat::Rgb32, padding);
+        ASSERT_NE(m_pWnd->Scene(), nullptr);
+        EXPECT_TRUE(pt::MessageBoxes().empty());
+        EXPECT_TRUE(shown == expected);
+    }
+}
+
+TEST(ConvertFrameTest, ChannelsWidenAndLandWhereTheMasksSay)
+{
+    // One word per case at row 1, column 2, written into 24/32-bit rows with padding; expected
+    // bytes worked by hand (5-bit v becomes v<<3 | v>>2: 31 -> 0xFF, 16 -> 0x84, 1 -> 0x08).
+    struct Case {
+        const char* name; SPixelPlacement placement; std::uint16_t word;
+        std::vector<std::uint8_t> bytes;
+    } cases[] = {
+        {"XRGB white", {4, 16, 8, 0}, 0x7FFF, {0xFF, 0xFF, 0xFF, 0x00}},
+        {"XRGB red", {4, 16, 8, 0}, 0x7C00, {0x00, 0x00, 0xFF, 0x00}},
+        {"XRGB mixed", {4, 16, 8, 0}, 0x4201 /* 16, 16, 1 */, {0x08, 0x84, 0x84, 0x00}},
+        {"XBGR red", {4, 0, 8, 16}, 0x7C00, {0xFF, 0x00, 0x00, 0x00}},
+        {"RGBX green", {4, 24, 16, 8}, 0x03E0, {0x00, 0x00, 0xFF, 0x00}},
+        {"RGB24 blue", {3, 16, 8, 0}, 0x001F, {0xFF, 0x00, 0x00}},
+        {"RGB24 mixed", {3, 16, 8, 0}, 0x4201, {0x08, 0x84, 0x84}},
+    };
+    std::vector<std::uint16_t> frame(kFramePixels, 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        frame[kFrameWidth + 2] = c.word;
+        const LONG pitch = kFrameWidth * c.placement.nBytes + 8;
+        std::vector<std::uint8_t> surface(pitch * kFrameHeight, 0xAA);
+        ConvertFrame(surface.data(), pitch, frame.data(), c.placement);
+        const std::size_t at = pitch + 2 * c.placement.nBytes;
+        EXPECT_TRUE(std::equal(c.bytes.begin(), c.bytes.end(), surface.begin() + at));
+        EXPECT_EQ(surface[at - 1], 0);                                // black neighbour
+        EXPECT_EQ(surface[pitch - 1], 0xAA);                          // padding untouched
+        EXPECT_EQ(surface[pitch * kFrameHeight - 1], 0xAA);
+
+        // Rows too short for a frame row are left alone rather than overrun.
+        std::vector<std::uint8_t> narrow(pitch * kFrameHeight, 0xAA);
+        ConvertFrame(narrow.data(), kFrameWidth * c.placement.nBytes - 1, frame.data(),
+                     c.placement);
+        EXPECT_EQ(std::count(narrow.begin(), narrow.end(), 0xAA),
+                  static_cast<std::ptrdiff_t>(narrow.size()));
     }
 }
 
