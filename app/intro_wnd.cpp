@@ -134,22 +134,21 @@ void ConvertFrame(void* surface, LONG pitch, const std::uint16_t* frame,
     if (pitch < kFrameWidth * placement.nBytes)
         return;
     auto* row = static_cast<unsigned char*>(surface);
+    std::uint32_t pixels[kFrameWidth];   // one row, built where the compiler can vectorise it
     for (int y = 0; y < kFrameHeight; ++y, row += pitch) {
         const std::uint16_t* words = frame + y * kFrameWidth;
+        for (int x = 0; x < kFrameWidth; ++x)
+            pixels[x] = DeepPixel(words[x], placement);
         if (placement.nBytes == 4) {
             // A 32-bit pixel is one DWORD in the machine's byte order, as the masks describe it.
-            for (int x = 0; x < kFrameWidth; ++x) {
-                const std::uint32_t pixel = DeepPixel(words[x], placement);
-                std::memcpy(row + 4 * x, &pixel, sizeof(pixel));
-            }
+            std::memcpy(row, pixels, sizeof(pixels));
             continue;
         }
         // 24-bit pixels are three bytes, lowest first (the masks' byte order on x86 drivers).
         for (int x = 0; x < kFrameWidth; ++x) {
-            const std::uint32_t pixel = DeepPixel(words[x], placement);
-            row[3 * x] = static_cast<unsigned char>(pixel);
-            row[3 * x + 1] = static_cast<unsigned char>(pixel >> 8);
-            row[3 * x + 2] = static_cast<unsigned char>(pixel >> 16);
+            row[3 * x] = static_cast<unsigned char>(pixels[x]);
+            row[3 * x + 1] = static_cast<unsigned char>(pixels[x] >> 8);
+            row[3 * x + 2] = static_cast<unsigned char>(pixels[x] >> 16);
         }
     }
 }
