@@ -130,12 +130,12 @@ bool RenderLogo(const std::string& fontDir, SIndexedImage& logo)
     int capOf[4];
     CTextRaster raster;
     for (int line = 0; line < 4; ++line) {
-        const SLine& spec = kLines[line];
-        if (!raster.Open(fontDir + "/" + spec.pFont, spec.nSize))
+        const SLine& lineArt = kLines[line];
+        if (!raster.Open(fontDir + "/" + lineArt.pFont, lineArt.nSize))
             return false;
         capOf[line] = raster.CapHeight();
-        const int left = (kArtLogoWidth - raster.Measure(spec.Text)) / 2;
-        raster.Draw(fill, left, spec.nBaseline, spec.Text);
+        const int left = (kArtLogoWidth - raster.Measure(lineArt.Text)) / 2;
+        raster.Draw(fill, left, lineArt.nBaseline, lineArt.Text);
     }
     // Each row belongs to the line whose band it lies in (bands split halfway between lines).
     for (int y = 0, line = 0; y < kArtLogoHeight; ++y) {
