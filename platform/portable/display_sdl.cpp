@@ -4,7 +4,8 @@
 // renderer's logical size does the letterboxing in output pixels, so HiDPI stays sharp.
 // SDL calls used: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
 // SDL_RenderSetLogicalSize, SDL_UpdateTexture, SDL_RenderClear/Copy/Present,
-// SDL_GetDesktopDisplayMode, SDL_SetWindowFullscreen/Size/Position, SDL_Show/HideWindow, SDL_ShowCursor, SDL_WaitEventTimeout,
+// SDL_GetDesktopDisplayMode, SDL_SetWindowFullscreen/Size/Position, SDL_CreateRGBSurfaceWithFormatFrom,
+// SDL_SetWindowIcon, SDL_FreeSurface, SDL_Show/HideWindow, SDL_ShowCursor, SDL_WaitEventTimeout,
 // SDL_PollEvent, SDL_FlushEvent, SDL_ShowSimpleMessageBox.
 #include "world.h"
 
@@ -51,6 +52,17 @@ void WindowSizeFor(bool bFullscreen, int& nWidth, int& nHeight)
         nWidth = mode.w;
         nHeight = mode.h;
     }
+}
+
+void SetIcon(const SIconImage& icon)
+{
+    SDL_Surface* pSurface = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint8_t*>(icon.rgba.data()), icon.nWidth, icon.nHeight, 32,
+        icon.nWidth * 4, SDL_PIXELFORMAT_RGBA32);
+    if (!pSurface)
+        return;  // the desktop's default icon is no reason to stop
+    SDL_SetWindowIcon(g_pWindow, pSurface);  // SDL keeps a copy of the pixels
+    SDL_FreeSurface(pSurface);
 }
 
 void SetFullscreen(bool bFullscreen)
@@ -192,7 +204,7 @@ void DisplayShutdown()
     SDL_Quit();
 }
 
-void DisplayShowWindow(const char* pszTitle)
+void DisplayShowWindow(const char* pszTitle, const SIconImage* pIcon)
 {
     if (g_Settings.bHeadless || g_pWindow)
         return;
@@ -206,6 +218,8 @@ void DisplayShowWindow(const char* pszTitle)
     if (!g_pWindow)
         return;
     g_bFullscreen = !g_Settings.bWindowed;
+    if (pIcon)
+        SetIcon(*pIcon);
     g_pRenderer = SDL_CreateRenderer(g_pWindow, -1, SDL_RENDERER_ACCELERATED);
     if (!g_pRenderer)
         g_pRenderer = SDL_CreateRenderer(g_pWindow, -1, SDL_RENDERER_SOFTWARE);

@@ -2,6 +2,8 @@
 // scripts (see embed_resources.cmake) and searched by FindResourceA (resources.cpp).
 #pragma once
 
+#include "../winapi.h"
+
 #include <cstddef>
 
 namespace portable {
@@ -25,6 +27,10 @@ extern const ResourceTable g_programResources;
 
 // Adds a further table, searched after the program's; used by tests with scripts of their own.
 void RegisterResources(const ResourceTable& table);
+
+// The entry an HRSRC (or an icon handle, which is its group's HRSRC) stands for; nullptr for a
+// handle that is none of the tables' entries.
+const ResourceEntry* ResourceEntryOf(HRSRC hResInfo);
 
 struct ResourceRegistrar {
     explicit ResourceRegistrar(const ResourceTable& table) { RegisterResources(table); }

@@ -56,6 +56,22 @@ void RegisterResources(const ResourceTable& table)
     ExtraTables().push_back(table);
 }
 
+const ResourceEntry* ResourceEntryOf(HRSRC hResInfo)
+{
+    auto owns = [hResInfo](const ResourceTable& table) {
+        for (std::size_t i = 0; i < table.count; ++i)
+            if (reinterpret_cast<HRSRC>(const_cast<ResourceEntry*>(&table.entries[i])) == hResInfo)
+                return true;
+        return false;
+    };
+    if (!hResInfo)
+        return nullptr;
+    bool bOwned = owns(g_programResources);
+    for (const ResourceTable& table : ExtraTables())
+        bOwned = bOwned || owns(table);
+    return bOwned ? reinterpret_cast<const ResourceEntry*>(hResInfo) : nullptr;
+}
+
 }  // namespace portable
 
 using namespace portable;

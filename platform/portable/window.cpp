@@ -43,6 +43,8 @@ struct CTimer {
 
 // Windows raises shorter intervals to 10 ms (USER_TIMER_MINIMUM).
 constexpr UINT kMinTimerInterval = 10;
+// The icon size a desktop asks of a window first (SM_CXICON on Windows).
+constexpr int kIconSize = 32;
 // Handles the system hands out for its own cursor and icon, and for the program's module.
 const auto kArrowCursor = reinterpret_cast<HCURSOR>(static_cast<std::uintptr_t>(0x10003));
 const auto kApplicationIcon = reinterpret_cast<HICON>(static_cast<std::uintptr_t>(0x10005));
@@ -164,6 +166,17 @@ void RemoveTimersOf(HWND hWnd)
     g_Timers.erase(std::remove_if(g_Timers.begin(), g_Timers.end(),
                                   [hWnd](const CTimer& t) { return t.hWnd == hWnd; }),
                    g_Timers.end());
+}
+
+// The first window shown becomes the display's window, with its class's icon if the program
+// loaded one from its resources.
+void ShowOnDisplay(const CWindow& window)
+{
+    auto itClass = g_Classes.find(window.strClass);
+    SIconImage icon;
+    const bool bIcon = itClass != g_Classes.end() &&
+                       LoadIconImage(itClass->second.wc.hIcon, kIconSize, icon);
+    DisplayShowWindow(window.strTitle.c_str(), bIcon ? &icon : nullptr);
 }
 
 bool ActivatesOnShow(int nCmdShow)
@@ -337,7 +350,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow)
         return bWasVisible;
     if (!g_hMainWindow) {
         g_hMainWindow = hWnd;
-        DisplayShowWindow(pWindow->strTitle.c_str());
+        ShowOnDisplay(*pWindow);
     }
     if (ActivatesOnShow(nCmdShow)) {
         g_hFocus = hWnd;

@@ -3,6 +3,7 @@
 // calls by which window manager, DirectDraw and presentation reach one another.
 #pragma once
 
+#include "icon.h"
 #include "testing.h"
 
 #include <cstdint>
@@ -83,7 +84,8 @@ void ResetPresentation();
 // ---- SDL display (display_sdl.cpp); every call is a no-op when headless ----
 bool DisplayStart(std::string& error);
 void DisplayShutdown();
-void DisplayShowWindow(const char* pszTitle);
+// `pIcon`: the window's icon, or nullptr for the desktop's default.
+void DisplayShowWindow(const char* pszTitle, const SIconImage* pIcon);
 void DisplayDestroyWindow();
 void DisplayShowPicture(const std::uint8_t* pRgb);
 void DisplaySetCursorVisible(bool bVisible);
