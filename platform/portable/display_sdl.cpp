@@ -4,9 +4,9 @@
 // renderer's logical size does the letterboxing in output pixels, so HiDPI stays sharp.
 // SDL calls used: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
 // SDL_RenderSetLogicalSize, SDL_UpdateTexture, SDL_RenderClear/Copy/Present,
-// SDL_GetDesktopDisplayMode, SDL_SetWindowFullscreen/Size/Position, SDL_CreateRGBSurfaceWithFormatFrom,
-// SDL_SetWindowIcon, SDL_FreeSurface, SDL_Show/HideWindow, SDL_ShowCursor, SDL_WaitEventTimeout,
-// SDL_PollEvent, SDL_FlushEvent, SDL_ShowSimpleMessageBox.
+// SDL_GetDesktopDisplayMode, SDL_SetWindowFullscreen/Size/Position, SDL_SetWindowIcon,
+// SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_GetWindowFlags,
+// SDL_ShowCursor, SDL_WaitEventTimeout, SDL_PollEvent, SDL_FlushEvent, SDL_ShowSimpleMessageBox.
 #include "world.h"
 
 #include <SDL.h>
@@ -235,6 +235,12 @@ void DisplayShowWindow(const char* pszTitle, const SIconImage* pIcon)
     Redraw();
 }
 
+void DisplayHideWindow()
+{
+    if (HasDisplay())
+        SDL_HideWindow(g_pWindow);
+}
+
 void DisplayDestroyWindow()
 {
     if (g_pTexture)
@@ -278,10 +284,11 @@ bool DisplayMessageBox(const char* pszText, const char* pszCaption)
 {
     if (g_Settings.bHeadless)
         return false;
-    // A box cannot show above a fullscreen window: step out of the way first.
-    const bool bHadWindow = g_pWindow != nullptr;
+    // A box cannot show above a fullscreen window: step out of the way first. A window already
+    // hidden (one being destroyed, whose last words this box may be) stays hidden afterwards.
+    const bool bWasShown = g_pWindow && (SDL_GetWindowFlags(g_pWindow) & SDL_WINDOW_SHOWN);
     const bool bWasFullscreen = g_bFullscreen;
-    if (bHadWindow) {
+    if (bWasShown) {
         if (bWasFullscreen)
             SetFullscreen(false);
         SDL_HideWindow(g_pWindow);
@@ -292,7 +299,7 @@ bool DisplayMessageBox(const char* pszText, const char* pszCaption)
     // The focus changes the box caused belong to the box, not to the program.
     SDL_PumpEvents();
     SDL_FlushEvent(SDL_WINDOWEVENT);
-    if (bHadWindow && g_pWindow) {
+    if (bWasShown && g_pWindow) {
         SDL_ShowWindow(g_pWindow);
         if (bWasFullscreen)
             SetFullscreen(true);

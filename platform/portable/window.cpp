@@ -318,6 +318,11 @@ BOOL WINAPI DestroyWindow(HWND hWnd)
     if (!pWindow || pWindow->bDestroying)
         return FALSE;
     pWindow->bDestroying = true;
+    // Windows hides a window before WM_DESTROY: a box shown while that is handled (a farewell
+    // message) stands alone on the desktop, and the window does not come back after it.
+    pWindow->bVisible = false;
+    if (hWnd == g_hMainWindow)
+        DisplayHideWindow();
     // The program's last window going away hands the foreground to someone else.
     if (g_Windows.size() == 1 && g_bAppActive)
         SetAppActive(false);

@@ -86,6 +86,8 @@ bool DisplayStart(std::string& error);
 void DisplayShutdown();
 // `pIcon`: the window's icon, or nullptr for the desktop's default.
 void DisplayShowWindow(const char* pszTitle, const SIconImage* pIcon);
+// Takes the window off the screen for good: it is being destroyed.
+void DisplayHideWindow();
 void DisplayDestroyWindow();
 void DisplayShowPicture(const std::uint8_t* pRgb);
 void DisplaySetCursorVisible(bool bVisible);

@@ -68,6 +68,28 @@ TEST_F(Headless, KilledTimerStopsAndDestroyingTheWindowKillsItsTimers)
     EXPECT_FALSE(KillTimer(m_hWnd, 2));
 }
 
+// Windows hides a window before sending WM_DESTROY, so a farewell box shown from there never
+// brings the window back: ShowWindow reports it was already hidden.
+TEST(WindowDestruction, WindowIsHiddenWhileWmDestroyIsHandled)
+{
+    portable::test::Reset();
+    static BOOL s_bVisibleInDestroy = TRUE;
+    WNDCLASSA wc{};
+    wc.lpszClassName = "farewell";
+    wc.lpfnWndProc = [](HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (nMsg == WM_DESTROY)
+            s_bVisibleInDestroy = ShowWindow(hWnd, SW_HIDE);
+        return DefWindowProcA(hWnd, nMsg, wParam, lParam);
+    };
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND hWnd = CreateWindowExA(0, "farewell", "", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(hWnd, nullptr);
+    ASSERT_TRUE(DestroyWindow(hWnd));
+    EXPECT_FALSE(s_bVisibleInDestroy);
+    portable::test::Reset();
+}
+
 TEST_F(Headless, MessageBoxIsRecordedRunsTheHookWhileUpAndIsPrinted)
 {
     int nSeenInsideBox = 0;
