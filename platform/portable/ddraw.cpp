@@ -68,20 +68,15 @@ void ResetDirectDraw()
 
 // ---- CDirectDraw ----
 
-CDirectDraw::CDirectDraw() : m_First(this)
+CDirectDraw::CDirectDraw() : CComObject(1), m_First(this)
 {
 }
 
 HRESULT CDirectDraw::QueryInterface(REFIID riid, void** ppvObject)
 {
-    HRESULT hr;
-    if (FaultDue(test::Call::QueryInterface, hr))
+    const HRESULT hr = BeginQuery(ppvObject);
+    if (hr != DD_OK)
         return hr;
-    if (!ppvObject)
-        return E_POINTER;
-    *ppvObject = nullptr;
-    if (m_bDead)
-        return DDERR_INVALIDOBJECT;
     if (riid == IID_IDirectDraw2)
         *ppvObject = static_cast<IDirectDraw2*>(this);
     else if (riid == IID_IDirectDraw || riid == IID_IUnknown)
@@ -92,19 +87,13 @@ HRESULT CDirectDraw::QueryInterface(REFIID riid, void** ppvObject)
     return DD_OK;
 }
 
-ULONG CDirectDraw::AddRef()
-{
-    return m_bDead ? 0 : ++m_nRefs;
-}
-
 ULONG CDirectDraw::Release()
 {
-    HRESULT hr;
-    if (FaultDue(test::Call::Release, hr) || m_bDead)
-        return m_bDead ? 0 : m_nRefs;
-    if (--m_nRefs == 0)
+    bool bLast = false;
+    const ULONG nLeft = DropReference(bLast);
+    if (bLast)
         Kill();
-    return m_nRefs;
+    return nLeft;
 }
 
 void CDirectDraw::Kill()

@@ -3,6 +3,7 @@
 // DDERR_UNSUPPORTED.
 #pragma once
 
+#include "faults.h"
 #include "world.h"
 
 #include <cstdint>
@@ -16,7 +17,51 @@ class CPalette;
 unsigned CurrentModeGeneration();
 void DescribeMode(DisplayFormat format, DDSURFACEDESC& desc);
 
-class CDirectDraw final : public IDirectDraw2 {
+// The IUnknown part every object here shares over interface `I`: one reference count, and the
+// dead shell an object becomes instead of being freed, whose methods fail with
+// DDERR_INVALIDOBJECT. Calls to QueryInterface and Release can be made to fail by a test.
+template <class I>
+class CComObject : public I {
+public:
+    bool IsDead() const { return m_bDead; }
+    ULONG AddRef() override { return m_bDead ? 0 : ++m_nRefs; }
+
+protected:
+    explicit CComObject(ULONG nRefs) : m_nRefs(nRefs) {}
+
+    // QueryInterface up to the choice of interface; anything but DD_OK is the call's result.
+    HRESULT BeginQuery(void** ppvObject) const
+    {
+        HRESULT hr;
+        if (FaultDue(test::Call::QueryInterface, hr))
+            return hr;
+        if (!ppvObject)
+            return E_POINTER;
+        *ppvObject = nullptr;
+        return m_bDead ? DDERR_INVALIDOBJECT : DD_OK;
+    }
+    // Release's count: `bLast` says this call took it to 0. A dead object, or one at 0 already
+    // (a back buffer lives as long as its chain), has nothing to drop.
+    ULONG DropReference(bool& bLast)
+    {
+        HRESULT hr;
+        bLast = false;
+        if (FaultDue(test::Call::Release, hr) || m_bDead || m_nRefs == 0)
+            return m_nRefs;
+        bLast = --m_nRefs == 0;
+        return m_nRefs;
+    }
+    HRESULT Unsupported() const { return m_bDead ? DDERR_INVALIDOBJECT : DDERR_UNSUPPORTED; }
+    HRESULT AlreadyInitialized() const
+    {
+        return m_bDead ? DDERR_INVALIDOBJECT : DDERR_ALREADYINITIALIZED;
+    }
+
+    ULONG m_nRefs;
+    bool m_bDead = false;
+};
+
+class CDirectDraw final : public CComObject<IDirectDraw2> {
 public:
     CDirectDraw();
     CDirectDraw(const CDirectDraw&) = delete;
@@ -24,12 +69,10 @@ public:
 
     IDirectDraw* First() { return &m_First; }
     CSurface* Primary() const { return m_pPrimary; }
-    bool IsDead() const { return m_bDead; }
     void Kill();
     void ForgetPrimary(CSurface* pSurface);
 
     HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
-    ULONG AddRef() override;
     ULONG Release() override;
     HRESULT Compact() override { return Unsupported(); }
     HRESULT CreateClipper(DWORD, LPDIRECTDRAWCLIPPER*, IUnknown*) override { return Unsupported(); }
@@ -54,7 +97,7 @@ public:
     HRESULT GetMonitorFrequency(LPDWORD) override { return Unsupported(); }
     HRESULT GetScanLine(LPDWORD) override { return Unsupported(); }
     HRESULT GetVerticalBlankStatus(BOOL*) override { return Unsupported(); }
-    HRESULT Initialize(GUID*) override { return m_bDead ? DDERR_INVALIDOBJECT : DDERR_ALREADYINITIALIZED; }
+    HRESULT Initialize(GUID*) override { return AlreadyInitialized(); }
     HRESULT RestoreDisplayMode() override;
     HRESULT SetCooperativeLevel(HWND hWnd, DWORD dwFlags) override;
     HRESULT SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP, DWORD dwRefreshRate,
@@ -114,13 +157,10 @@ private:
         CDirectDraw* m_pOwner;
     };
 
-    HRESULT Unsupported() const { return m_bDead ? DDERR_INVALIDOBJECT : DDERR_UNSUPPORTED; }
     void ChangeMode(DisplayFormat format, bool bSetByProgram);
     void RestoreDesktopMode();
 
     CFirst m_First;
-    ULONG m_nRefs = 1;
-    bool m_bDead = false;
     HWND m_hWnd = nullptr;
     DWORD m_dwLevel = 0;
     CSurface* m_pPrimary = nullptr;
@@ -128,20 +168,19 @@ private:
 
 bool IsExclusiveOwner(const CDirectDraw* pDD);
 
-class CPalette final : public IDirectDrawPalette {
+class CPalette final : public CComObject<IDirectDrawPalette> {
 public:
+    CPalette() : CComObject(1) {}
     static CPalette* Create(DWORD dwCaps, const PALETTEENTRY* pEntries);
     const PALETTEENTRY* Entries() const { return m_Entries; }
-    bool IsDead() const { return m_bDead; }
 
     HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
-    ULONG AddRef() override;
     ULONG Release() override;
     HRESULT GetCaps(LPDWORD lpdwCaps) override;
     HRESULT GetEntries(DWORD dwFlags, DWORD dwBase, DWORD dwNumEntries, LPPALETTEENTRY lpEntries) override;
     HRESULT Initialize(LPDIRECTDRAW, DWORD, LPPALETTEENTRY) override
     {
-        return m_bDead ? DDERR_INVALIDOBJECT : DDERR_ALREADYINITIALIZED;
+        return AlreadyInitialized();
     }
     HRESULT SetEntries(DWORD dwFlags, DWORD dwStartingEntry, DWORD dwCount,
                        LPPALETTEENTRY lpEntries) override;
@@ -149,11 +188,9 @@ public:
 private:
     PALETTEENTRY m_Entries[256] = {};
     DWORD m_dwCaps = 0;
-    ULONG m_nRefs = 1;
-    bool m_bDead = false;
 };
 
-class CSurface final : public IDirectDrawSurface {
+class CSurface final : public CComObject<IDirectDrawSurface> {
 public:
     // The primary and its back buffers; the primary comes back with one reference.
     static CSurface* CreateChain(CDirectDraw* pDD, DisplayFormat format, DWORD nBackBuffers);
@@ -162,7 +199,6 @@ public:
     void BringGdiMemoryToFront();
 
     HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
-    ULONG AddRef() override;
     ULONG Release() override;
     HRESULT AddAttachedSurface(LPDIRECTDRAWSURFACE) override { return Unsupported(); }
     HRESULT AddOverlayDirtyRect(LPRECT) override { return Unsupported(); }
@@ -186,7 +222,7 @@ public:
     HRESULT GetSurfaceDesc(LPDDSURFACEDESC lpDesc) override;
     HRESULT Initialize(LPDIRECTDRAW, LPDDSURFACEDESC) override
     {
-        return m_bDead ? DDERR_INVALIDOBJECT : DDERR_ALREADYINITIALIZED;
+        return AlreadyInitialized();
     }
     HRESULT IsLost() override;
     HRESULT Lock(LPRECT lpRect, LPDDSURFACEDESC lpDesc, DWORD dwFlags, HANDLE hEvent) override;
@@ -205,8 +241,7 @@ public:
     HRESULT UpdateOverlayZOrder(DWORD, LPDIRECTDRAWSURFACE) override { return Unsupported(); }
 
 private:
-    CSurface() = default;
-    HRESULT Unsupported() const { return m_bDead ? DDERR_INVALIDOBJECT : DDERR_UNSUPPORTED; }
+    CSurface() : CComObject(0) {}
     bool IsRoot() const { return m_pRoot == this; }
     bool IsBusy() const { return m_bLocked || m_hDC; }
     void Describe(DDSURFACEDESC& desc) const;
@@ -223,8 +258,6 @@ private:
     unsigned m_nModeGeneration = 0;  // the display mode the memory was made for
     long m_nPitch = 0;
     DWORD m_dwCaps = 0;
-    ULONG m_nRefs = 0;
-    bool m_bDead = false;
     bool m_bLost = false;
     bool m_bLocked = false;
     HDC m_hDC = nullptr;

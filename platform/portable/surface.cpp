@@ -127,14 +127,9 @@ void CSurface::Describe(DDSURFACEDESC& desc) const
 
 HRESULT CSurface::QueryInterface(REFIID riid, void** ppvObject)
 {
-    HRESULT hr;
-    if (FaultDue(test::Call::QueryInterface, hr))
+    const HRESULT hr = BeginQuery(ppvObject);
+    if (hr != DD_OK)
         return hr;
-    if (!ppvObject)
-        return E_POINTER;
-    *ppvObject = nullptr;
-    if (m_bDead)
-        return DDERR_INVALIDOBJECT;
     if (riid != IID_IDirectDrawSurface && riid != IID_IUnknown)
         return E_NOINTERFACE;
     AddRef();
@@ -142,21 +137,15 @@ HRESULT CSurface::QueryInterface(REFIID riid, void** ppvObject)
     return DD_OK;
 }
 
-ULONG CSurface::AddRef()
-{
-    return m_bDead ? 0 : ++m_nRefs;
-}
-
 // Back buffers belong to the chain: their count may drop to 0 without destroying them; the
 // whole chain goes when the primary's count does.
 ULONG CSurface::Release()
 {
-    HRESULT hr;
-    if (FaultDue(test::Call::Release, hr) || m_bDead || m_nRefs == 0)
-        return m_nRefs;
-    if (--m_nRefs == 0 && IsRoot())
+    bool bLast = false;
+    const ULONG nLeft = DropReference(bLast);
+    if (bLast && IsRoot())
         KillChain();
-    return m_nRefs;
+    return nLeft;
 }
 
 // ---- flipping ----
@@ -411,14 +400,9 @@ CPalette* CPalette::Create(DWORD dwCaps, const PALETTEENTRY* pEntries)
 
 HRESULT CPalette::QueryInterface(REFIID riid, void** ppvObject)
 {
-    HRESULT hr;
-    if (FaultDue(test::Call::QueryInterface, hr))
+    const HRESULT hr = BeginQuery(ppvObject);
+    if (hr != DD_OK)
         return hr;
-    if (!ppvObject)
-        return E_POINTER;
-    *ppvObject = nullptr;
-    if (m_bDead)
-        return DDERR_INVALIDOBJECT;
     if (riid != IID_IDirectDrawPalette && riid != IID_IUnknown)
         return E_NOINTERFACE;
     AddRef();
@@ -426,19 +410,13 @@ HRESULT CPalette::QueryInterface(REFIID riid, void** ppvObject)
     return DD_OK;
 }
 
-ULONG CPalette::AddRef()
-{
-    return m_bDead ? 0 : ++m_nRefs;
-}
-
 ULONG CPalette::Release()
 {
-    HRESULT hr;
-    if (FaultDue(test::Call::Release, hr) || m_bDead)
-        return m_nRefs;
-    if (--m_nRefs == 0)
+    bool bLast = false;
+    const ULONG nLeft = DropReference(bLast);
+    if (bLast)
         m_bDead = true;
-    return m_nRefs;
+    return nLeft;
 }
 
 HRESULT CPalette::GetCaps(LPDWORD lpdwCaps)
