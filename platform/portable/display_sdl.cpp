@@ -179,6 +179,18 @@ bool DisplayStart(std::string& error)
     // Exclusive mode used to minimize the program on Alt+Tab; a user's own setting wins.
     SDL_SetHintWithPriority(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1", SDL_HINT_DEFAULT);
     SDL_SetHintWithPriority(SDL_HINT_RENDER_SCALE_QUALITY, "nearest", SDL_HINT_OVERRIDE);
+#if defined(__unix__) && !defined(__APPLE__)
+    // An X11 or Wayland session names its display. Without either SDL would only probe (and
+    // libwayland complain on stderr) before falling back to an invisible driver.
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
+        !std::getenv("SDL_VIDEODRIVER")) {
+        error = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+        return false;
+    }
+    // An X11-only session: an unreachable X server should say so, not send SDL on to Wayland.
+    if (!std::getenv("WAYLAND_DISPLAY") && !std::getenv("SDL_VIDEODRIVER"))
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_DEFAULT);
+#endif
     if (SDL_Init(SDL_INIT_VIDEO) != 0 || SDL_GetNumVideoDisplays() < 1) {
         error = SDL_GetError();
         SDL_Quit();
