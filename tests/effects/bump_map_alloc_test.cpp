@@ -3,39 +3,17 @@
 // that should not change how the other suites' memory is checked.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
 #include "bump_map_probe.h"
+#include "counting_new.h"
 #include "shade_kernel.h"
 
-namespace {
-int g_nNewCalls = 0;
-}
-
-void* operator new(std::size_t nSize)
-{
-    ++g_nNewCalls;
-    if (void* p = std::malloc(nSize ? nSize : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
+using ktest::g_nNewCalls;
 
 namespace {
 
 TEST(BumpMapAlloc, ConstructionAllocatesOnlyTheObject)
 {
-    const int nBefore = g_nNewCalls;
+    const long nBefore = g_nNewCalls;
     const auto bump = CBumpMapProbe::Make();
     EXPECT_EQ(g_nNewCalls - nBefore, 1);
 }
@@ -48,7 +26,7 @@ TEST(BumpMapAlloc, ShadeAllocatesNothingOnAnyPath)
     {
         if (!SelectShadePath(ePath))
             continue;
-        const int nBefore = g_nNewCalls;
+        const long nBefore = g_nNewCalls;
         for (int n = 0; n < 3; ++n)
             bump->Shade();
         EXPECT_EQ(g_nNewCalls - nBefore, 0) << "path " << static_cast<int>(ePath);

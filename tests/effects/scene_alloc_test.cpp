@@ -3,50 +3,17 @@
 // global operator new (counting calls, failing the no-throw form on demand).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "bump_map.h"
+#include "counting_new.h"
 #include "intro_scene.h"
 #include "pcx.h"
 #include "pixel16.h"
 
-namespace {
-int g_nNewCalls = 0;
-bool g_bFailNoThrowNew = false;
-}  // namespace
-
-void* operator new(std::size_t size)
-{
-    ++g_nNewCalls;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    ++g_nNewCalls;
-    return g_bFailNoThrowNew ? nullptr : std::malloc(size ? size : 1);
-}
-
-// Every block here comes from malloc and goes back to free; GCC, pairing new with delete by
-// name, would warn once it inlines these into callers.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
+using ktest::g_bFailNoThrowNew;
+using ktest::g_nNewCalls;
 
 namespace {
 
@@ -54,7 +21,7 @@ TEST(SceneAlloc, RenderAllocatesNothingInEitherLayout)
 {
     for (int mode : {kMode555, kMode565}) {
         auto scene = std::make_unique<CIntroScene>(mode);
-        const int before = g_nNewCalls;
+        const long before = g_nNewCalls;
         for (int n = 0; n < 3; ++n)
             scene->Render();
         EXPECT_EQ(g_nNewCalls - before, 0) << "mode " << mode;

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -19,41 +18,10 @@
 #include "portable/testing.h"
 
 #include "bump_map.h"
+#include "counting_new.h"
 #include "scroller.h"
 
-namespace {
-long g_nNewCalls = 0;
-}  // namespace
-
-void* operator new(std::size_t size)
-{
-    ++g_nNewCalls;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    ++g_nNewCalls;
-    return std::malloc(size ? size : 1);
-}
-
-// Every block here comes from malloc and goes back to free; GCC, pairing new with delete by
-// name, would warn once it inlines these into callers.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
+using ktest::g_nNewCalls;
 
 namespace {
 
