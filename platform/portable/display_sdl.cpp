@@ -179,6 +179,9 @@ bool DisplayStart(std::string& error)
     // Exclusive mode used to minimize the program on Alt+Tab; a user's own setting wins.
     SDL_SetHintWithPriority(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "1", SDL_HINT_DEFAULT);
     SDL_SetHintWithPriority(SDL_HINT_RENDER_SCALE_QUALITY, "nearest", SDL_HINT_OVERRIDE);
+    // SDL would turn SIGINT and SIGTERM into the window manager's close (a credits box that
+    // waits for somebody); ending.cpp handles them instead.
+    SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
 #if defined(__unix__) && !defined(__APPLE__)
     // An X11 or Wayland session names its display. Without either SDL would only probe (and
     // libwayland complain on stderr) before falling back to an invisible driver.
@@ -306,8 +309,10 @@ bool DisplayMessageBox(const char* pszText, const char* pszCaption)
         SDL_HideWindow(g_pWindow);
     }
     SDL_ShowCursor(SDL_ENABLE);
+    SetSystemModal(true);
     const bool bShown =
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, pszCaption, pszText, nullptr) == 0;
+    SetSystemModal(false);
     // The focus changes the box caused belong to the box, not to the program.
     SDL_PumpEvents();
     SDL_FlushEvent(SDL_WINDOWEVENT);

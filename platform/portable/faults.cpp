@@ -7,7 +7,7 @@
 namespace portable {
 namespace {
 
-constexpr std::size_t kCallKinds = static_cast<std::size_t>(test::Call::TextOutA) + 1;
+constexpr std::size_t kCallKinds = static_cast<std::size_t>(test::Call::CaptureWrite) + 1;
 
 struct CFault {
     HRESULT code = DD_OK;

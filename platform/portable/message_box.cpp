@@ -15,7 +15,7 @@ std::function<void(const test::MessageBoxRecord&)> g_Hook;
 void PrintBox(const char* pszText, const char* pszCaption)
 {
     std::printf("[%s]\n%s\n", pszCaption, pszText);
-    std::fflush(stdout);
+    FlushStandardOutput();
 }
 
 }  // namespace
@@ -54,8 +54,9 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType)
     const test::MessageBoxRecord record = g_Boxes.back();
     if (g_Hook)
         g_Hook(record);
-    // Only an OK button is offered, so every way of closing the box answers IDOK.
-    if (g_Settings.bHeadless || !DisplayMessageBox(pszText, pszCaption))
+    // Only an OK button is offered, so every way of closing the box answers IDOK. A run ended
+    // by a signal or a failure prints its boxes: nobody may be there to close them.
+    if (g_Settings.bHeadless || EndRequested() || !DisplayMessageBox(pszText, pszCaption))
         PrintBox(pszText, pszCaption);
     return IDOK;
 }

@@ -14,10 +14,15 @@ const char kUsage[] =
     "  --headless             run without a display, on a virtual clock\n"
     "  --display-format F     emulated display: 565 (default), 555, 8 or 32\n"
     "  --capture DIR          write every presented frame to DIR/frame-NNNNNN.png\n"
+    "  --replace-frames       let --capture replace the frame-NNNNNN.png files an earlier\n"
+    "                         capture left in DIR (without it such a folder is refused)\n"
     "  --frames N             press Escape after the N-th presented frame\n"
     "                         (headless, 1000 when not given: ten seconds of the intro)\n"
     "  --key FRAME:KEY        press KEY (ESCAPE, F1, RETURN, SPACE, A...) after FRAME\n"
-    "  --help, --version      print this text or the version and exit\n";
+    "  --help, --version      print this text or the version and exit\n"
+    "Exit status: 0 the intro ended normally; 1 it could not run or failed (no display,\n"
+    "out of memory, a frame or standard output could not be written); 2 usage error or\n"
+    "capture folder refused; 128+N ended by signal N (129 SIGHUP, 130 SIGINT, 143 SIGTERM).\n";
 
 bool ParseCount(const std::string& text, int& nValue)
 {
@@ -118,10 +123,12 @@ SOptionsOutcome ParseOptions(int argc, const char* const* argv, CSettings& setti
             return {false, 0, kUsage};
         if (arg == "--version")
             return {false, 0, "korvan " KORVAN_VERSION "\n"};
-        if (arg == "--window" || arg == "--headless") {
+        if (arg == "--window" || arg == "--headless" || arg == "--replace-frames") {
             if (bInlineValue)
                 return Fail("option " + arg + " takes no value");
-            (arg == "--window" ? settings.bWindowed : settings.bHeadless) = true;
+            (arg == "--window" ? settings.bWindowed
+             : arg == "--headless" ? settings.bHeadless
+                                   : settings.bReplaceFrames) = true;
             continue;
         }
         if (arg != "--display-format" && arg != "--capture" && arg != "--frames" && arg != "--key")
@@ -134,6 +141,8 @@ SOptionsOutcome ParseOptions(int argc, const char* const* argv, CSettings& setti
         if (!ApplyValue(arg, value, settings))
             return Fail("invalid value '" + value + "' for " + arg);
     }
+    if (settings.bReplaceFrames && settings.captureDir.empty())
+        return Fail("--replace-frames goes with --capture DIR");
     return {};
 }
 

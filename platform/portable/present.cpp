@@ -1,12 +1,9 @@
 // Presentation of the portable platform: the emulated display's pixel formats, their exact
 // conversion to RGB, and what happens to each flipped picture (kept for tests, captured as PNG
-// with libpng, shown through display_sdl.cpp, scripted key presses after given frames).
+// by capture.cpp, shown through display_sdl.cpp, scripted key presses after given frames).
 #include "world.h"
 
-#include <png.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 namespace portable {
@@ -24,7 +21,6 @@ struct CShownPicture {
 CShownPicture g_Shown;
 std::vector<std::uint8_t> g_Screen(kScreenWidth * kScreenHeight * 3, 0);
 int g_nPresentedFrames = 0;
-bool g_bCaptureFailed = false;
 
 std::uint8_t Expand5(unsigned v)
 {
@@ -36,51 +32,7 @@ std::uint8_t Expand6(unsigned v)
     return static_cast<std::uint8_t>((v << 2) | (v >> 4));
 }
 
-// libpng reports errors by longjmp, so nothing here may need a destructor.
-bool WriteRows(png_structp png, png_infop info, std::FILE* pFile, const std::uint8_t* pRgb)
-{
-    if (setjmp(png_jmpbuf(png)))
-        return false;
-    png_init_io(png, pFile);
-    // Speed over size: a ten-second capture is 1,000 files. Without row filters at level 1 a
-    // frame takes a fifth of the time of libpng's defaults and the files come out no larger.
-    png_set_compression_level(png, 1);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-    png_set_IHDR(png, info, kScreenWidth, kScreenHeight, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < kScreenHeight; ++y)
-        png_write_row(png, pRgb + static_cast<std::size_t>(y) * kScreenWidth * 3);
-    png_write_end(png, nullptr);
-    return true;
-}
-
-bool WritePng(const std::string& path, const std::uint8_t* pRgb)
-{
-    std::FILE* pFile = std::fopen(path.c_str(), "wb");
-    if (!pFile)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    const bool bWritten = png && info && WriteRows(png, info, pFile, pRgb);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(pFile) == 0 && bWritten;
-}
-
 const std::uint8_t* ShownRgb();
-
-void Capture(int nFrame)
-{
-    if (g_Settings.captureDir.empty() || g_bCaptureFailed)
-        return;
-    char szName[32];
-    std::snprintf(szName, sizeof(szName), "/frame-%06d.png", nFrame);
-    const std::string path = g_Settings.captureDir + szName;
-    if (!WritePng(path, ShownRgb())) {
-        std::fprintf(stderr, "korvan: cannot write %s; capture stopped\n", path.c_str());
-        g_bCaptureFailed = true;
-    }
-}
 
 void PressScriptedKeys(int nFrame)
 {
@@ -198,7 +150,8 @@ void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPit
     if (!bCountAsFrame)
         return;
     ++g_nPresentedFrames;
-    Capture(g_nPresentedFrames);
+    if (IsCapturing())
+        CaptureFrame(g_nPresentedFrames, ShownRgb());
     PressScriptedKeys(g_nPresentedFrames);
 }
 
@@ -207,7 +160,6 @@ void ResetPresentation()
     g_Shown = CShownPicture{};
     g_Screen.assign(g_Screen.size(), 0);
     g_nPresentedFrames = 0;
-    g_bCaptureFailed = false;
 }
 
 namespace test {

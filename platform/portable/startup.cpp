@@ -1,36 +1,33 @@
-// Portable start-up: options, then the display (or none, headless), then the program's
-// WinMain, whose result is the exit code.
+// Portable start-up: options, then the capture folder, the signal handlers and the display (or
+// none, headless), then the program's WinMain, whose result is the exit code unless the run was
+// ended from outside (ending.cpp). Running out of memory ends the run here, in one line.
 #include "startup.h"
 
 #include "options.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
+#include <new>
 
 namespace portable {
 namespace {
 
 constexpr int kDefaultHeadlessFrames = 1000;  // one per 10 ms timer tick
 
-}  // namespace
-
-int PlatformMain(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     CSettings settings;
     settings.bHeadless = false;
     const SOptionsOutcome outcome = ParseOptions(argc, argv, settings);
     if (!outcome.bRun) {
         std::fputs(outcome.message.c_str(), outcome.nExitCode == 0 ? stdout : stderr);
-        return outcome.nExitCode;
+        return FlushStandardOutput() ? outcome.nExitCode : 1;
     }
     if (!settings.captureDir.empty()) {
-        std::error_code error;
-        std::filesystem::create_directories(settings.captureDir, error);
-        if (error) {
-            std::fprintf(stderr, "korvan: cannot create capture folder %s: %s\n",
-                         settings.captureDir.c_str(), error.message().c_str());
-            return 1;
+        std::string message;
+        int nStatus = 0;
+        if (!PrepareCaptureFolder(settings.captureDir, settings.bReplaceFrames, message, nStatus)) {
+            std::fputs(message.c_str(), stderr);
+            return nStatus;
         }
     }
     if (settings.bHeadless && settings.nFrames == 0) {
@@ -41,6 +38,7 @@ int PlatformMain(int argc, char** argv)
                      kDefaultHeadlessFrames);
     }
     g_Settings = settings;
+    InstallSignalHandlers();
     if (!settings.bHeadless) {
         std::string error;
         if (!DisplayStart(error)) {
@@ -52,7 +50,23 @@ int PlatformMain(int argc, char** argv)
     static char s_szCommandLine[] = "";
     const int nResult = WinMain(GetModuleHandleA(nullptr), nullptr, s_szCommandLine, SW_SHOWDEFAULT);
     DisplayShutdown();
-    return nResult;
+    FlushStandardOutput();
+    return ExitStatus(nResult);
+}
+
+}  // namespace
+
+int PlatformMain(int argc, char** argv)
+{
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // Nothing below may allocate: every further request could fail as well.
+        RemovePartialFile();
+        DisplayShutdown();
+        std::fputs("korvan: out of memory; close other programs and run it again\n", stderr);
+        return 1;
+    }
 }
 
 }  // namespace portable

@@ -16,6 +16,8 @@ void Reset(DisplayFormat format)
     ResetWindowManager();
     ResetMessageBoxes();
     ResetPresentation();
+    ResetCapture();
+    ResetEnding();
 }
 
 void LoseFocus()

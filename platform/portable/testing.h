@@ -22,12 +22,14 @@ enum class Call {
     DirectDrawCreate, QueryInterface, SetCooperativeLevel, SetDisplayMode, CreateSurface,
     GetAttachedSurface, CreatePalette, GetSurfaceDesc, Flip, Restore, Lock, Unlock, GetDC,
     ReleaseDC, FlipToGDISurface, Release, SetTimer, CreateWindowExA, RegisterClassA, MessageBoxA,
-    TextOutA
+    TextOutA, CaptureWrite
 };
 constexpr int kAlways = -1;
 
 // The next `times` calls (kAlways: every call) fail with `code` and do nothing else.
-// For SetTimer/CreateWindowExA the code is ignored and they return 0/null.
+// For SetTimer/CreateWindowExA the code is ignored and they return 0/null. For CaptureWrite
+// (one write of a frame file's bytes) the code is the errno, e.g. ENOSPC: half the bytes reach
+// the file, as on a disk that has just filled up.
 void InjectFault(Call call, HRESULT code, int times = 1);
 void ClearFaults();
 int CallCount(Call call);  // calls made since Reset (including failed ones)
@@ -58,6 +60,9 @@ void SetPitchPadding(int bytes);
 // Writes every presented frame from now on as DIR/frame-NNNNNN.png, as --capture does; an empty
 // string stops capturing. Reset stops it too.
 void SetCaptureDir(const std::string& dir);
+// The exit status a signal, a failed capture or lost output has set for the run; -1: none,
+// the program's own result stands.
+int RequestedExitStatus();
 // The virtual clock in milliseconds (0 after Reset); GetMessageA moves it on to the next due
 // timer when nothing else is queued.
 DWORD ClockMs();

@@ -59,6 +59,7 @@ UINT_PTR g_nNextThreadTimer = 0x7F00;
 bool g_bQuitPosted = false;
 int g_nQuitCode = 0;
 bool g_bAppActive = false;
+bool g_bEnding = false;  // the run was ended from outside and its main window destroyed
 HWND g_hFocus = nullptr;
 HWND g_hMainWindow = nullptr;  // the first window shown: the one the display shows
 HCURSOR g_hCursor = kArrowCursor;
@@ -179,6 +180,19 @@ void ShowOnDisplay(const CWindow& window)
     DisplayShowWindow(window.strTitle.c_str(), bIcon ? &icon : nullptr);
 }
 
+// A signal or a failed capture ended the run: the main window goes as if it were closed, so
+// the program's own shutdown runs (DirectDraw released, its farewell box printed), and WM_QUIT
+// follows whatever other windows the program still has.
+void EndRunIfRequested()
+{
+    if (g_bEnding || !EndRequested())
+        return;
+    g_bEnding = true;
+    if (g_hMainWindow)
+        DestroyWindow(g_hMainWindow);
+    PostQuitMessage(0);
+}
+
 bool ActivatesOnShow(int nCmdShow)
 {
     return nCmdShow != SW_HIDE && nCmdShow != SW_SHOWNA && nCmdShow != SW_SHOWNOACTIVATE &&
@@ -251,6 +265,7 @@ void ResetWindowManager()
     g_bQuitPosted = false;
     g_nQuitCode = 0;
     g_bAppActive = false;
+    g_bEnding = false;
     g_hFocus = nullptr;
     g_hMainWindow = nullptr;
     g_hCursor = kArrowCursor;
@@ -463,6 +478,7 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
         return -1;
     for (;;) {
         DisplayPumpEvents(0);
+        EndRunIfRequested();
         if (TakeMessage(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true))
             return lpMsg->message != WM_QUIT;
         DWORD dwDue = 0;
@@ -492,6 +508,7 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
     if (!lpMsg)
         return FALSE;
     DisplayPumpEvents(0);
+    EndRunIfRequested();
     return TakeMessage(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0);
 }
 

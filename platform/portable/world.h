@@ -27,6 +27,7 @@ struct CSettings {
     bool bWindowed = false;
     DisplayFormat format = DisplayFormat::Rgb565;  // what a 16-bit display mode gives
     std::string captureDir;                        // empty: no capture
+    bool bReplaceFrames = false;                   // frames already in captureDir may go
     int nFrames = 0;                               // 0: run until the program ends
     std::vector<SKeyAt> keys;
     int nPitchPadding = 0;
@@ -80,6 +81,37 @@ void ConvertToRgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch
 void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                     const PALETTEENTRY* pPalette, bool bCountAsFrame);
 void ResetPresentation();
+
+// ---- capture (capture.cpp) ----
+// Makes `dir` ready for a capture: created when missing. Frame files an earlier capture left
+// there are refused (false, status 2), or removed when `bReplace`; false and status 1 when the
+// folder cannot be made ready. `message` is the line to print.
+bool PrepareCaptureFolder(const std::string& dir, bool bReplace, std::string& message, int& nStatus);
+bool IsCapturing();
+// Writes `pRgb` (640x480x3) as frame-NNNNNN.png in the capture folder: under a temporary name,
+// renamed once complete. A failure says why in one line and ends the run with status 1.
+void CaptureFrame(int nFrame, const std::uint8_t* pRgb);
+void ResetCapture();
+
+// ---- how the run ends (ending.cpp) ----
+// SIGINT, SIGTERM and SIGHUP end the run as RequestEnd does, with status 128 + n; a second one,
+// or one while a box of the system's is up (its loop is not ours), ends the process at once.
+void InstallSignalHandlers();
+// The message loop ends the run at its next turn (window.cpp): the main window is destroyed, so
+// the program's shutdown runs, its boxes printed rather than shown; the exit status is nStatus.
+void RequestEnd(int nStatus);
+bool EndRequested();  // a signal came or RequestEnd was called; every waiting loop polls it
+// A failure the run goes on after (output lost): the exit status becomes nStatus.
+void NoteFailure(int nStatus);
+// The process's exit status given the program's own result.
+int ExitStatus(int nProgramResult);
+// Flushes standard output; a failure is reported once on standard error and noted (status 1).
+bool FlushStandardOutput();
+void SetSystemModal(bool bUp);
+// The file being written: removed if the process has to end before it is complete.
+void SetPartialFile(const char* pszPath);
+void RemovePartialFile();
+void ResetEnding();
 
 // ---- SDL display (display_sdl.cpp); every call is a no-op when headless ----
 bool DisplayStart(std::string& error);

@@ -1,0 +1,143 @@
+// How a run of the portable program ends when the program itself did not decide it: signals
+// (SIGINT, SIGTERM, SIGHUP), a failed capture, lost standard output; the exit status each
+// gives; the frame file being written, removed when the process goes before it is complete.
+// The signal handler only sets a flag the message loop polls (window.cpp): nothing else here
+// may run inside it but _exit and unlink.
+#include "world.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+namespace portable {
+namespace {
+
+volatile std::sig_atomic_t g_nSignal = 0;        // the first of the signals that ended the run
+volatile std::sig_atomic_t g_bSystemModal = 0;   // a box of the system's is up
+volatile std::sig_atomic_t g_bPartialFile = 0;   // g_szPartialFile is being written
+char g_szPartialFile[4096];
+int g_nRequestedStatus = -1;  // RequestEnd's status; -1: none
+int g_nFailureStatus = 0;     // NoteFailure's status; 0: none
+bool g_bStdoutReported = false;
+
+void OnSignal(int nSignal)
+{
+    // A second signal means "now"; so does one while the system's box runs a loop of its own
+    // that would never look at the flag. The shutdown cannot run from here: only what is
+    // safe in a handler is done.
+    if (g_nSignal != 0 || g_bSystemModal) {
+        if (g_bPartialFile)
+            unlink(g_szPartialFile);
+        _exit(128 + nSignal);
+    }
+    g_nSignal = nSignal;
+}
+
+}  // namespace
+
+void InstallSignalHandlers()
+{
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;  // a write under way is finished, not cut short
+    for (int nSignal : {SIGINT, SIGTERM, SIGHUP}) {
+        // What the parent chose to ignore stays ignored: nohup, a background job's SIGINT.
+        struct sigaction previous;
+        if (sigaction(nSignal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+            continue;
+        sigaction(nSignal, &action, nullptr);
+    }
+}
+
+void RequestEnd(int nStatus)
+{
+    if (g_nRequestedStatus < 0)
+        g_nRequestedStatus = nStatus;
+}
+
+bool EndRequested()
+{
+    return g_nSignal != 0 || g_nRequestedStatus >= 0;
+}
+
+void NoteFailure(int nStatus)
+{
+    if (g_nFailureStatus == 0)
+        g_nFailureStatus = nStatus;
+}
+
+int ExitStatus(int nProgramResult)
+{
+    if (g_nSignal != 0)
+        return 128 + g_nSignal;
+    if (g_nRequestedStatus >= 0)
+        return g_nRequestedStatus;
+    if (g_nFailureStatus != 0)
+        return g_nFailureStatus;
+    return nProgramResult;
+}
+
+bool FlushStandardOutput()
+{
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return true;
+    const int nError = errno;
+    if (!g_bStdoutReported) {
+        g_bStdoutReported = true;
+        std::fprintf(stderr, "korvan: cannot write to standard output: %s\n",
+                     nError ? std::strerror(nError) : "write error");
+    }
+    NoteFailure(1);
+    return false;
+}
+
+void SetSystemModal(bool bUp)
+{
+    g_bSystemModal = bUp ? 1 : 0;
+}
+
+void SetPartialFile(const char* pszPath)
+{
+    g_bPartialFile = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    if (!pszPath || std::strlen(pszPath) >= sizeof g_szPartialFile)
+        return;
+    std::strcpy(g_szPartialFile, pszPath);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    g_bPartialFile = 1;
+}
+
+void RemovePartialFile()
+{
+    if (g_bPartialFile)
+        unlink(g_szPartialFile);
+    SetPartialFile(nullptr);
+}
+
+void ResetEnding()
+{
+    g_nSignal = 0;
+    g_bSystemModal = 0;
+    g_bPartialFile = 0;
+    g_nRequestedStatus = -1;
+    g_nFailureStatus = 0;
+    g_bStdoutReported = false;
+}
+
+namespace test {
+
+int RequestedExitStatus()
+{
+    return ExitStatus(-1);
+}
+
+}  // namespace test
+}  // namespace portable
