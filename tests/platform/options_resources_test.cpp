@@ -49,8 +49,9 @@ INSTANTIATE_TEST_SUITE_P(
         SOptionCase{"KeyWithoutFrame", {"--key", "F1"}, false, 2},
         SOptionCase{"KeyUnknownName", {"--key", "3:F13"}, false, 2},
         SOptionCase{"FlagWithValue", {"--headless=yes"}, false, 2},
+        SOptionCase{"ReplaceWithoutCapture", {"--replace-frames"}, false, 2},
         SOptionCase{"AllValid", {"--headless", "--display-format=555", "--frames", "3", "--key",
-                                 "2:escape", "--capture", "out"}, true, 0}),
+                                 "2:escape", "--capture", "out", "--replace-frames"}, true, 0}),
     [](const ::testing::TestParamInfo<SOptionCase>& info) { return info.param.pszName; });
 
 TEST(OptionValues, ScriptedKeysAndFormatAreKept)

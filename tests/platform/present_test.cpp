@@ -1,10 +1,18 @@
 // What a viewer sees: each emulated display format expanded exactly to RGB (checked at the
-// extremes of every field), capture PNGs equal to the screen, and pictures with padded rows.
+// extremes of every field), capture PNGs equal to the screen, a capture that cannot write its
+// frame, the capture folder made ready, and pictures with padded rows.
 #include "platform_fixture.h"
+
+#include "portable/world.h"
 
 #include <png.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace ptest {
@@ -79,11 +87,48 @@ std::vector<std::uint8_t> ReadPng(const std::string& path)
     return pixels;
 }
 
-class Capture : public PlatformTest {};
+class Capture : public PlatformTest {
+protected:
+    void SetUp() override
+    {
+        PlatformTest::SetUp();
+        std::string pattern = ::testing::TempDir() + "korvan-capture-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_Dir = pattern;
+    }
+    void TearDown() override
+    {
+        std::filesystem::remove_all(m_Dir);
+        PlatformTest::TearDown();
+    }
+
+    void FlipColour(std::uint16_t nColour)
+    {
+        DDSURFACEDESC desc{};
+        desc.dwSize = sizeof(desc);
+        ASSERT_EQ(m_pBack->Lock(nullptr, &desc, 0, nullptr), DD_OK);
+        auto* pRow = static_cast<std::uint16_t*>(desc.lpSurface);
+        for (int x = 0; x < 640; ++x)
+            pRow[x] = nColour;
+        ASSERT_EQ(m_pBack->Unlock(nullptr), DD_OK);
+        ASSERT_EQ(m_pFront->Flip(nullptr, 0), DD_OK);
+    }
+
+    std::vector<std::string> Files() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_Dir))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::string m_Dir;
+};
 
 TEST_F(Capture, EveryFlipIsWrittenInFrameOrderAsTheViewerSawIt)
 {
-    const std::string dir = ::testing::TempDir();
+    const std::string dir = m_Dir;
     ASSERT_NO_FATAL_FAILURE(EnterExclusive());
     portable::test::SetCaptureDir(dir);
     DDSURFACEDESC desc{};
@@ -103,8 +148,51 @@ TEST_F(Capture, EveryFlipIsWrittenInFrameOrderAsTheViewerSawIt)
     EXPECT_EQ(first[2], 0);
     EXPECT_EQ(second, portable::test::ScreenRgb());
     EXPECT_EQ(second[2], 255);  // then blue
-    std::remove((dir + "/frame-000001.png").c_str());
-    std::remove((dir + "/frame-000002.png").c_str());
+}
+
+// The disk fills up in the middle of frame 2: frame 1 stays whole, nothing of frame 2 is left
+// under any name, one line names the file and the reason, and the run ends with status 1
+// through the program's shutdown (its window destroyed), not just the capture.
+TEST_F(Capture, FullDiskLeavesOnlyWholeFramesAndEndsTheRun)
+{
+    ASSERT_NO_FATAL_FAILURE(EnterExclusive());
+    portable::test::SetCaptureDir(m_Dir);
+    ASSERT_NO_FATAL_FAILURE(FlipColour(0xF800));
+    portable::test::InjectFault(Call::CaptureWrite, ENOSPC, portable::test::kAlways);
+    ::testing::internal::CaptureStderr();
+    ASSERT_NO_FATAL_FAILURE(FlipColour(0x001F));
+    ASSERT_NO_FATAL_FAILURE(FlipColour(0x07E0));
+    const std::string diagnostic = ::testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(Files(), std::vector<std::string>{"frame-000001.png"});
+    EXPECT_EQ(ReadPng(m_Dir + "/frame-000001.png").size(), 640u * 480u * 3u);
+    EXPECT_NE(diagnostic.find(m_Dir + "/frame-000002.png: No space left on device"), std::string::npos)
+        << diagnostic;
+    EXPECT_EQ(std::count(diagnostic.begin(), diagnostic.end(), '\n'), 1) << diagnostic;
+    EXPECT_EQ(portable::test::RequestedExitStatus(), 1);
+    MSG msg;
+    EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), FALSE);
+    EXPECT_FALSE(IsWindow(m_hWnd)) << "the run must end, not only the capture";
+}
+
+// A folder holding an earlier capture is refused, so two runs never mix; replacing removes
+// our frame files (and a temporary one a killed run left) and nothing else of the user's.
+TEST_F(Capture, FolderWithEarlierFramesIsRefusedOrReplacedWithoutTouchingOtherFiles)
+{
+    for (const char* pszName : {"frame-000001.png", "frame-000002.png.part", "frame-cover.png",
+                                "notes.txt", "frame-1.png"})
+        std::ofstream(m_Dir + "/" + pszName) << "x";
+    std::string message;
+    int nStatus = 0;
+    EXPECT_FALSE(portable::PrepareCaptureFolder(m_Dir, false, message, nStatus));
+    EXPECT_EQ(nStatus, 2);
+    EXPECT_NE(message.find("--replace-frames"), std::string::npos) << message;
+    EXPECT_EQ(Files().size(), 5u) << "a refused folder lost files";
+
+    EXPECT_TRUE(portable::PrepareCaptureFolder(m_Dir, true, message, nStatus));
+    EXPECT_EQ(Files(), (std::vector<std::string>{"frame-1.png", "frame-cover.png", "notes.txt"}));
+    EXPECT_TRUE(portable::PrepareCaptureFolder(m_Dir + "/new/deeper", false, message, nStatus))
+        << "a missing folder is made";
 }
 
 class Pitch : public PlatformTest {};

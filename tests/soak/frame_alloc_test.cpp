@@ -1,7 +1,8 @@
 // The whole program over thousands of frames, headless: start-up, CIntroWnd, the framework's
 // frame cycle and the portable platform allocate nothing per frame, and the animation counters
-// move once per presented frame. Its own executable, because it replaces the global operator
-// new; every run is a fresh child process, started the way the program starts.
+// move once per presented frame; memory running out ends a run in one line. Its own
+// executable, because it replaces the global operator new; every run is a fresh child process,
+// started the way the program starts.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -21,6 +22,7 @@
 #include "counting_new.h"
 #include "scroller.h"
 
+using ktest::g_nFailNewFrom;
 using ktest::g_nNewCalls;
 
 namespace {
@@ -33,17 +35,23 @@ struct SRun {
     int nLightPhase = 0;
 };
 
-// Runs the program's main with `options` in a child process; its printed credits are dropped.
-SRun RunProgram(std::vector<std::string> options)
+// Runs the program's main with `options` in a child process; its printed credits are dropped,
+// its standard error kept in `*pStderr` if given. From the `nFailNewAt`-th operator new in the
+// program on (0: never), every one throws std::bad_alloc.
+SRun RunProgram(std::vector<std::string> options, long nFailNewAt = 0, std::string* pStderr = nullptr)
 {
     int fds[2];
-    if (pipe(fds) != 0)
+    int errFds[2];
+    if (pipe(fds) != 0 || pipe(errFds) != 0)
         return {};
     const pid_t pid = fork();
     if (pid == 0) {
         close(fds[0]);
+        close(errFds[0]);
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, STDOUT_FILENO);
+        if (pStderr)
+            dup2(errFds[1], STDERR_FILENO);
         options.insert(options.begin(), "korvan");
         std::vector<char*> argv;
         for (std::string& option : options)
@@ -51,7 +59,9 @@ SRun RunProgram(std::vector<std::string> options)
         argv.push_back(nullptr);
         SRun run;
         const long nBefore = g_nNewCalls;
+        g_nFailNewFrom = nFailNewAt ? nBefore + nFailNewAt : 0;
         run.nExit = portable::PlatformMain(static_cast<int>(options.size()), argv.data());
+        g_nFailNewFrom = 0;
         run.nNewCalls = g_nNewCalls - nBefore;
         run.nFrames = portable::test::PresentedFrames();
         run.nScrollPos = g_nScrollPos;
@@ -60,9 +70,14 @@ SRun RunProgram(std::vector<std::string> options)
         _exit(bSent ? 0 : 1);  // no exit handlers: the parent's state is not the child's to end
     }
     close(fds[1]);
+    close(errFds[1]);
     SRun run;
     const bool bRead = pid > 0 && read(fds[0], &run, sizeof(run)) == static_cast<ssize_t>(sizeof(run));
     close(fds[0]);
+    char buffer[4096];
+    for (ssize_t n; pStderr && (n = read(errFds[0], buffer, sizeof buffer)) > 0;)
+        pStderr->append(buffer, static_cast<std::size_t>(n));
+    close(errFds[0]);
     int status = 0;
     if (pid > 0)
         waitpid(pid, &status, 0);
@@ -96,6 +111,21 @@ TEST(ProgramCounters, MoveOncePerPresentedFrame)
     EXPECT_EQ(run.nFrames, 3000);
     EXPECT_EQ(run.nScrollPos, 1988u);
     EXPECT_EQ(run.nLightPhase, 6000);
+}
+
+// Memory running out wherever a run allocates (options, windows, DirectDraw, the scene, the
+// shutdown) ends it with one line and status 1: no abort, no other complaint.
+TEST(ProgramOutOfMemory, EndsTheRunWithOneLineAndStatusOne)
+{
+    const SRun whole = RunProgram({"--headless", "--frames", "50"});
+    ASSERT_EQ(whole.nExit, 0);
+    for (long nAt : {1L, whole.nNewCalls / 4, whole.nNewCalls / 2, whole.nNewCalls - 1}) {
+        std::string diagnostic;
+        const SRun run = RunProgram({"--headless", "--frames", "50"}, nAt, &diagnostic);
+        EXPECT_EQ(run.nExit, 1) << "failing from operator new " << nAt;
+        EXPECT_EQ(diagnostic, "korvan: out of memory; close other programs and run it again\n")
+            << "failing from operator new " << nAt;
+    }
 }
 
 // Headless nothing presses Escape; without a count the run would never end.

@@ -7,10 +7,13 @@
 
 long ktest::g_nNewCalls = 0;
 bool ktest::g_bFailNoThrowNew = false;
+long ktest::g_nFailNewFrom = 0;
 
 void* operator new(std::size_t size)
 {
     ++ktest::g_nNewCalls;
+    if (ktest::g_nFailNewFrom != 0 && ktest::g_nNewCalls >= ktest::g_nFailNewFrom)
+        throw std::bad_alloc();
     if (void* p = std::malloc(size ? size : 1))
         return p;
     throw std::bad_alloc();

@@ -7,5 +7,6 @@ namespace ktest {
 
 extern long g_nNewCalls;        // every operator new since the program started
 extern bool g_bFailNoThrowNew;  // while set, new (std::nothrow) answers null
+extern long g_nFailNewFrom;     // when not 0: plain new throws std::bad_alloc from this call on
 
 }  // namespace ktest
