@@ -39,10 +39,10 @@ install: build
 	$(CMAKE) --install build --prefix $(PREFIX)
 
 # FRAMES frames (default: the first ten seconds) rendered headless into capture/ as PNG files,
-# frame n always the same picture; README.md shows how ffmpeg makes a video of them.
+# frame n always the same picture, replacing the frames of an earlier capture there; README.md
+# shows how ffmpeg makes a video of them.
 capture: build
-	@rm -f capture/frame-*.png
-	build/app/korvan --headless --frames $(FRAMES) --capture capture >/dev/null
+	build/app/korvan --headless --frames $(FRAMES) --capture capture --replace-frames >/dev/null
 	@echo "$(FRAMES) frames in capture/, 100 per second of the intro"
 
 # Native suites, then the same suites under ASan + UBSan, the fuzz run, the Windows

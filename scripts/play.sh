@@ -11,11 +11,9 @@ frames=1000
 
 render_headless() {
   echo "korvan: no display ($1); rendering the first 10 seconds headless into $capture/ instead"
-  mkdir -p "$capture" || exit 1
-  # Frames left from a longer run would look like part of this one.
-  find "$capture" -maxdepth 1 -name 'frame-*.png' -delete
+  # Frames left from a longer run would look like part of this one: they are replaced.
   # Headless, the credits box is printed on standard output; nobody asked to read it here.
-  "$program" --headless --frames "$frames" --capture "$capture" >/dev/null || exit $?
+  "$program" --headless --frames "$frames" --capture "$capture" --replace-frames >/dev/null || exit $?
   last=$(printf 'frame-%06d.png' "$frames")
   echo "korvan: $frames frames written to $capture/frame-000001.png ... $capture/$last"
   exit 0

@@ -19,7 +19,7 @@
 namespace portable {
 namespace {
 
-const char kTemporarySuffix[] = ".part";
+const char kTemporarySuffix[] = ".tmp";
 bool g_bCaptureFailed = false;
 
 // frame-<six or more digits>.png, as CaptureFrame names them, or such a name with the

@@ -14,8 +14,9 @@ namespace portable::test {
 
 enum class DisplayFormat { Rgb565, Rgb555, Palette8, Rgb32 };
 
-// A fresh headless world: no windows, classes, timers, queued messages, faults or boxes; virtual
-// clock at 0; emulated display in `format`; the app's process globals untouched.
+// A fresh headless world: no windows, classes, timers, queued messages, faults, boxes or end of
+// the run requested; virtual clock at 0; emulated display in `format`; the app's process
+// globals untouched.
 void Reset(DisplayFormat format = DisplayFormat::Rgb565);
 
 enum class Call {

@@ -68,7 +68,7 @@ end_by_signal() {
   status=$?
   [ "$status" -eq "$expected" ] || fail "$name: exit status $status, expected $expected"
   head -n 1 "$work/$name.stdout" | grep -qx '\[korvan\]' || fail "$name: no credits on standard output"
-  [ -z "$(find "$frames" -name '*.part')" ] || fail "$name: a half-written frame was left"
+  [ -z "$(find "$frames" -name '*.tmp')" ] || fail "$name: a half-written frame was left"
   echo "$name: SIG$signal ended it with status $status after about $(($(now_ms) - sent)) ms"
 }
 

@@ -179,7 +179,7 @@ TEST_F(Capture, FullDiskLeavesOnlyWholeFramesAndEndsTheRun)
 // our frame files (and a temporary one a killed run left) and nothing else of the user's.
 TEST_F(Capture, FolderWithEarlierFramesIsRefusedOrReplacedWithoutTouchingOtherFiles)
 {
-    for (const char* pszName : {"frame-000001.png", "frame-000002.png.part", "frame-cover.png",
+    for (const char* pszName : {"frame-000001.png", "frame-000002.png.tmp", "frame-cover.png",
                                 "notes.txt", "frame-1.png"})
         std::ofstream(m_Dir + "/" + pszName) << "x";
     std::string message;
