@@ -6,7 +6,8 @@
 #
 # Usage: capture_stops.sh KORVAN FRAME_CHECK WORK_DIR CREDITS (HUP|INT|TERM|full-disk)
 # The full-disk case mounts a 2 MB tmpfs in a mount namespace of its own (unshare); where that
-# is not allowed it is skipped (exit 77).
+# is not allowed it is skipped (exit 77). The unit suite covers the same through an injected
+# write fault, which runs everywhere.
 set -uo pipefail
 korvan=$1 frame_check=$2 work=$3 credits=$4 case=$5
 fail() { echo "FAIL ($case): $*"; exit 1; }
@@ -22,7 +23,10 @@ fi
 rm -rf "$work" && mkdir -p "$work/disk" || exit 1
 frames=$work/disk/frames
 if [ "$case" = full-disk ]; then
-  mount -t tmpfs -o size=2m korvan-test "$work/disk" || fail "cannot mount a tmpfs"
+  if ! mount -t tmpfs -o size=2m korvan-test "$work/disk"; then
+    echo "skipped: no tmpfs can be mounted here"
+    exit 77
+  fi
   trap 'umount "$work/disk"' EXIT
   # 2 MB hold about twenty frames; the run asks for fifty times as many.
   "$korvan" --headless --frames 1000 --capture "$frames" >"$work/stdout" 2>"$work/stderr"
