@@ -42,11 +42,12 @@ else
   env --default-signal="$case" "$korvan" --headless --frames 5000 --capture "$frames" \
     >"$work/stdout" 2>"$work/stderr" &
   pid=$!
+  trap 'kill -KILL "$pid" 2>/dev/null' EXIT
   for ((i = 0; i < 600; i++)); do
     [ -e "$frames/frame-000003.png" ] && break
     sleep 0.1
   done
-  [ -e "$frames/frame-000003.png" ] || { kill -KILL "$pid"; fail "no frames captured"; }
+  [ -e "$frames/frame-000003.png" ] || fail "no frames captured"
   kill -s "$case" "$pid"
   wait "$pid"
   status=$?
