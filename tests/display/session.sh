@@ -11,8 +11,6 @@ set -uo pipefail
 korvan=$1
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
-# Sanitizer builds: what libraries under SDL keep until exit is not a leak of the intro's.
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/lsan.supp"
 
 require_tools Xvfb openbox wmctrl xdotool xprop xdpyinfo xmessage
 session_start "$2"
