@@ -33,8 +33,6 @@ package_of() {
     wmctrl) echo wmctrl ;;
     xdotool) echo xdotool ;;
     xprop | xdpyinfo | xmessage | xwininfo) echo x11-utils ;;
-    import | convert | identify) echo imagemagick ;;
-    weston) echo weston ;;
     *) echo "$1" ;;
   esac
 }
@@ -57,8 +55,9 @@ require_tools() {
     fi
   done
   [ ${#missing[@]} -eq 0 ] && return 0
-  local what="${missing[*]} not installed (Debian packages: $(printf '%s\n' "${packages[@]}" |
-    sort -u | tr '\n' ' ')- make test installs them)"
+  local what
+  what="not installed: ${missing[*]}; apt-get install $(printf '%s\n' "${packages[@]}" |
+    sort -u | tr '\n' ' ')(make deps-display does it)"
   [ "${CI:-}" = true ] && fail "$what"
   echo "skipped: $what"
   exit 77
