@@ -13,7 +13,6 @@
 #include <deque>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace portable {
@@ -619,7 +618,7 @@ VOID WINAPI Sleep(DWORD dwMilliseconds)
         AdvanceVirtualClock(dwMilliseconds);
         return;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
+    DisplayWait(dwMilliseconds);
 }
 
 DWORD WINAPI GetTickCount(void)
