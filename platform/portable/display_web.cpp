@@ -130,8 +130,10 @@ bool DisplayStart(std::string& error)
     const char* pszWindow = EMSCRIPTEN_EVENT_TARGET_WINDOW;
     emscripten_set_keydown_callback(pszWindow, nullptr, EM_TRUE, OnKey);
     emscripten_set_keyup_callback(pszWindow, nullptr, EM_TRUE, OnKey);
-    emscripten_set_focus_callback(pszWindow, nullptr, EM_TRUE, OnFocus);
-    emscripten_set_blur_callback(pszWindow, nullptr, EM_TRUE, OnFocus);
+    // Not in the capture phase: there every element's focus change (a dialog's button) would
+    // pass by, and only the window's own focus counts.
+    emscripten_set_focus_callback(pszWindow, nullptr, EM_FALSE, OnFocus);
+    emscripten_set_blur_callback(pszWindow, nullptr, EM_FALSE, OnFocus);
     emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, OnVisibility);
     g_bStarted = true;
     return true;
