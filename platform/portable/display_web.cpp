@@ -122,7 +122,7 @@ bool DisplayStart(std::string& error)
 {
     const bool bPage = EM_ASM_INT({ return typeof Module.page == 'object' ? 1 : 0; });
     if (!bPage) {
-        error = "this build runs in its web page (korvan.js under node takes --headless)";
+        error = "not running in the web page";
         return false;
     }
     g_bFocused = EM_ASM_INT({ return document.hasFocus() ? 1 : 0; });

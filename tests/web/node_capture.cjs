@@ -21,8 +21,7 @@ function capture(label, command, args) {
 }
 
 fs.rmSync(workDir, { recursive: true, force: true });
-// Debian's emscripten output reads its .wasm through fetch() unless node's own fetch is off.
-const wasm = capture('wasm', process.execPath, ['--no-experimental-fetch', korvanJs]);
+const wasm = capture('wasm', process.execPath, [korvanJs]);
 const native = capture('native', nativeProgram, []);
 
 const failures = [];
