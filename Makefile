@@ -49,7 +49,7 @@ capture: build
 	@echo "$(FRAMES) frames in capture/, 100 per second of the intro"
 
 # Native suites, then the same suites under ASan + UBSan, the fuzz run, the Windows
-# cross build and the suites that run it under Wine.
+# cross build and the suites that run it under Wine, then the web page's suites.
 test: test-native test-asan test-fuzz windows test-wine test-web
 
 test-native: build deps-display
