@@ -9,14 +9,15 @@ WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 mingw-w64-tools libgtest-dev
 WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
 FUZZ_PKGS    := clang libclang-rt-14-dev
 DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils
-WEB_PKGS     := cmake make emscripten nodejs chromium python3
+WEB_PKGS     := cmake make emscripten nodejs python3
+WEB_TEST_PKGS := chromium
 
 ARGS   ?=
 PREFIX ?= /usr/local
 FRAMES ?= 1000
 
 .PHONY: all build run install capture test test-native test-asan test-fuzz windows test-wine bench clean \
-        deps-native deps-windows deps-wine deps-fuzz deps-display web serve test-web deps-web
+        deps-native deps-windows deps-wine deps-fuzz deps-display web serve test-web deps-web deps-web-test
 
 all: build
 
@@ -25,8 +26,9 @@ deps-windows: ; @scripts/ensure-packages $(WINDOWS_PKGS)
 deps-wine:    ; @scripts/ensure-packages $(WINE_PKGS)
 deps-fuzz:    ; @scripts/ensure-packages $(FUZZ_PKGS)
 deps-display: ; @scripts/ensure-packages $(DISPLAY_PKGS)
+deps-web:     ; @scripts/ensure-packages $(WEB_PKGS)
 # npm comes with some builds of nodejs and as its own package with Debian's.
-deps-web:     ; @scripts/ensure-packages $(WEB_PKGS) && { command -v npm >/dev/null || scripts/ensure-packages npm; }
+deps-web-test: ; @scripts/ensure-packages $(WEB_TEST_PKGS) && { command -v npm >/dev/null || scripts/ensure-packages npm; }
 
 build: deps-native
 	$(CMAKE) -S . -B build
@@ -103,7 +105,7 @@ build-web/npm/node_modules/.package-lock.json: tests/web/package.json tests/web/
 	cp tests/web/package.json tests/web/package-lock.json build-web/npm/
 	npm ci --prefix build-web/npm --no-audit --no-fund
 
-test-web: build web build-web/npm/node_modules/.package-lock.json
+test-web: build web deps-web-test build-web/npm/node_modules/.package-lock.json
 	$(CMAKE) -S . -B build-web -DKORVAN_NATIVE_PROGRAM=$(CURDIR)/build/app/korvan
 	cd build-web && NODE_PATH=$(CURDIR)/build-web/npm/node_modules $(CTEST) -L web
 	NODE_PATH=$(CURDIR)/build-web/npm/node_modules node tests/web/report.cjs build-web/site
