@@ -92,7 +92,7 @@ void DisplayHideWindow();
 void DisplayDestroyWindow();
 void DisplayShowPicture(const std::uint8_t* pRgb);
 void DisplaySetCursorVisible(bool bVisible);
-// Turns SDL events into window messages; waits at most `waitMs` for the first one.
+// Turns the display's events into window messages; waits at most `waitMs` for the first one.
 void DisplayPumpEvents(DWORD waitMs);
 // Blocks for `ms` (Sleep); in the browser the page keeps running meanwhile.
 void DisplayWait(DWORD ms);
