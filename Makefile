@@ -51,8 +51,11 @@ capture: build
 	@echo "$(FRAMES) frames in capture/, 100 per second of the intro"
 
 # Native suites, then the same suites under ASan + UBSan, the fuzz run, the Windows
-# cross build and the suites that run it under Wine, then the web page's suites.
-test: test-native test-asan test-fuzz windows test-wine test-web
+# cross build and the suites that run it under Wine, then the web page's suites. Every stage
+# runs even after one failed; a summary of each stage's counts and wall time closes the run,
+# which fails if any stage did.
+test:
+	@scripts/test-stages.sh "$(MAKE)" test-native test-asan test-fuzz windows test-wine test-web
 
 test-native: build deps-display
 	cd build && $(CTEST)
@@ -79,6 +82,9 @@ bench: deps-native
 	$(CMAKE) -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DKORVAN_TESTS=OFF
 	$(CMAKE) --build build-release -j $(JOBS) --target korvan_bench
 	build-release/bench/korvan_bench
+
+# One package list, for tests/tool_packages.sh: make -s print-DISPLAY_PKGS
+print-%: ; @echo $($*)
 
 # ---- the web page (README.md, "In the browser") ----
 # FreeType, libpng and zlib built for WebAssembly from Debian's sources, kept between builds
