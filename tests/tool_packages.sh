@@ -66,6 +66,8 @@ shopt -s nullglob globstar
 # WINE_PKGS.
 check display "NATIVE_PKGS DISPLAY_PKGS" "$src"/tests/display/*.sh
 check wine "WINDOWS_PKGS WINE_PKGS" "$src"/scripts/wine-*.sh "$src"/tests/wine/**/*.sh
+# `make web` installs WEB_PKGS before it builds the libraries for the browser.
+check web "WEB_PKGS" "$src"/scripts/web-libs.sh
 
 [ "$checked" -gt 0 ] || { echo "no commands found in the suites' scripts"; exit 1; }
 [ "$failures" -eq 0 ] || exit 1
