@@ -8,7 +8,7 @@ NATIVE_PKGS  := cmake g++ make pkg-config libsdl2-dev libfreetype-dev libpng-dev
 WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 mingw-w64-tools libgtest-dev
 WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
 FUZZ_PKGS    := clang libclang-rt-14-dev
-DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils
+DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils weston imagemagick tesseract-ocr
 
 ARGS   ?=
 PREFIX ?= /usr/local

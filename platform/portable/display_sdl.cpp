@@ -538,6 +538,10 @@ void DisplayHideWindow()
 {
     if (!HasDisplay())
         return;
+    // Out of fullscreen first: a compositor (weston) that sees a fullscreen window simply vanish
+    // keeps the output black, and a box shown next would be drawn behind that.
+    if (g_bFullscreen)
+        SetFullscreen(false);
     SDL_HideWindow(g_pWindow);
     if (IsBoxInMainWindow())
         g_pBox->bDone = true;  // nobody could see it or answer it any more
