@@ -1,11 +1,12 @@
 // The SDL2 display of the portable platform, the only file that includes SDL. The emulated
-// 640x480 screen is an RGB24 streaming texture: each flipped picture (already RGB, present.cpp)
-// is uploaded and drawn scaled to fit with 4:3 kept (black bars) and nearest filtering; the
+// 640x480 screen is a streaming texture in the renderer's own 32-bit format: each flipped
+// picture (already RGB, present.cpp) is widened straight into it (SDL's own conversion from
+// 24-bit pixels costs more than the rest of a present) and drawn scaled to fit with 4:3 kept (black bars) and nearest filtering; the
 // renderer's logical size does the letterboxing in output pixels, so HiDPI stays sharp. The
 // renderer waits for the display's refresh, as DirectDraw's Flip does. Message boxes are the
 // system's where it has them, else drawn here (drawn_box.cpp) with a modal loop like the real one.
 // SDL calls used: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
-// SDL_RenderSetLogicalSize, SDL_UpdateTexture, SDL_RenderClear/Copy/Present,
+// SDL_RenderSetLogicalSize, SDL_UpdateTexture, SDL_Lock/UnlockTexture, SDL_RenderClear/Copy/Present,
 // SDL_GetDesktopDisplayMode, SDL_GetWindowDisplayIndex, SDL_SetWindowFullscreen/Size/Position,
 // SDL_GetWindowSize, SDL_GetWindowID, SDL_RaiseWindow, SDL_SetWindowIcon,
 // SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_GetWindowFlags,
@@ -72,6 +73,23 @@ const std::uint8_t* PictureWithBox(CDrawnBoxUp& up)
     return picture.data();
 }
 
+// RGB bytes to the texture's X-R-G-B words, row by row into the locked texture.
+bool UploadPicture(const std::uint8_t* pRgb)
+{
+    void* pPixels = nullptr;
+    int nPitch = 0;
+    if (SDL_LockTexture(g_pTexture, nullptr, &pPixels, &nPitch) != 0)
+        return false;
+    for (int y = 0; y < kScreenHeight; ++y) {
+        auto* pRow = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pPixels) + y * nPitch);
+        const std::uint8_t* pSource = pRgb + static_cast<std::size_t>(y) * kScreenWidth * 3;
+        for (int x = 0; x < kScreenWidth; ++x, pSource += 3)
+            pRow[x] = (std::uint32_t{pSource[0]} << 16) | (std::uint32_t{pSource[1]} << 8) | pSource[2];
+    }
+    SDL_UnlockTexture(g_pTexture);
+    return true;
+}
+
 void Redraw()
 {
     if (!g_pRenderer)
@@ -79,10 +97,8 @@ void Redraw()
     const std::uint8_t* pPicture = IsBoxInMainWindow() ? PictureWithBox(*g_pBox) : g_pLastPicture;
     SDL_SetRenderDrawColor(g_pRenderer, 0, 0, 0, 255);
     SDL_RenderClear(g_pRenderer);
-    if (pPicture) {
-        SDL_UpdateTexture(g_pTexture, nullptr, pPicture, kScreenWidth * 3);
+    if (pPicture && UploadPicture(pPicture))
         SDL_RenderCopy(g_pRenderer, g_pTexture, nullptr, nullptr);
-    }
     SDL_RenderPresent(g_pRenderer);
 }
 
@@ -524,7 +540,7 @@ void DisplayShowWindow(const char* pszTitle, const SIconImage* pIcon)
     g_pRenderer = CreateRenderer();
     if (g_pRenderer) {
         SDL_RenderSetLogicalSize(g_pRenderer, kScreenWidth, kScreenHeight);
-        g_pTexture = SDL_CreateTexture(g_pRenderer, SDL_PIXELFORMAT_RGB24,
+        g_pTexture = SDL_CreateTexture(g_pRenderer, SDL_PIXELFORMAT_RGB888,
                                        SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight);
     }
     if (!g_pTexture) {
