@@ -110,6 +110,16 @@ void RedrawBoxWindow(const CDrawnBoxUp& up)
     SDL_RenderPresent(up.pRenderer);
 }
 
+// After a change of size the first present may still go out at the old size (Mesa's software
+// GL takes the new one from the present itself), leaving the rest of the window unpainted
+// until the next frame, and frames may be stopped for a while (the focus moves as a window
+// manager switches): present twice.
+void RedrawResized()
+{
+    Redraw();
+    Redraw();
+}
+
 int RefreshRate()
 {
     SDL_DisplayMode mode;
@@ -159,15 +169,23 @@ void SetIcon(const SIconImage& icon)
 
 // A switch is complete when the window has the size asked for. Until then the renderer's
 // letterbox is still laid out for the old size; presenting then showed the picture in one
-// corner of a window whose rest was never drawn.
+// corner of a window whose rest was never drawn. Each size the window passes through on the
+// way (a window manager may resize before it switches) is drawn as it comes.
 void WaitForWindowSize(int nWidth, int nHeight)
 {
     const Uint32 nStart = SDL_GetTicks();
+    int nLastWidth = 0;
+    int nLastHeight = 0;
+    SDL_GetWindowSize(g_pWindow, &nLastWidth, &nLastHeight);
     for (;;) {
         SDL_PumpEvents();  // other events stay queued, in order, for after the switch
         int nNowWidth = 0;
         int nNowHeight = 0;
         SDL_GetWindowSize(g_pWindow, &nNowWidth, &nNowHeight);
+        if (nNowWidth != nLastWidth || nNowHeight != nLastHeight)
+            RedrawResized();
+        nLastWidth = nNowWidth;
+        nLastHeight = nNowHeight;
         if ((nNowWidth == nWidth && nNowHeight == nHeight) || SDL_GetTicks() - nStart > kSwitchTimeoutMs)
             return;
         SDL_Delay(2);
@@ -191,7 +209,7 @@ void SetFullscreen(bool bFullscreen)
     if (bFullscreen)
         SDL_SetWindowFullscreen(g_pWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
     WaitForWindowSize(nWidth, nHeight);
-    Redraw();
+    RedrawResized();
 }
 
 // Virtual-key code of an SDL key; 0 for keys the program never sees.
@@ -292,8 +310,10 @@ void HandleWindowEvent(const SDL_WindowEvent& event)
         SetAppActive(false);
         break;
     case SDL_WINDOWEVENT_EXPOSED:
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
         Redraw();
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        RedrawResized();
         break;
     case SDL_WINDOWEVENT_CLOSE:
         // The close button of a window holding a box belongs to the box.
