@@ -46,8 +46,10 @@ capture: build
 	@echo "$(FRAMES) frames in capture/, 100 per second of the intro"
 
 # Native suites, then the same suites under ASan + UBSan, the fuzz run, the Windows
-# cross build and the suites that run it under Wine.
-test: test-native test-asan test-fuzz windows test-wine
+# cross build and the suites that run it under Wine. Every stage runs even after one failed;
+# a summary of each stage's counts and wall time closes the run, which fails if any stage did.
+test:
+	@scripts/test-stages.sh "$(MAKE)" test-native test-asan test-fuzz windows test-wine
 
 test-native: build deps-display
 	cd build && $(CTEST)
@@ -74,6 +76,9 @@ bench: deps-native
 	$(CMAKE) -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DKORVAN_TESTS=OFF
 	$(CMAKE) --build build-release -j $(JOBS) --target korvan_bench
 	build-release/bench/korvan_bench
+
+# One package list, for tests/tool_packages.sh: make -s print-DISPLAY_PKGS
+print-%: ; @echo $($*)
 
 clean:
 	rm -rf build build-asan build-fuzz build-mingw build-release
