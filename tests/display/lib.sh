@@ -33,6 +33,8 @@ package_of() {
     wmctrl) echo wmctrl ;;
     xdotool) echo xdotool ;;
     xprop | xdpyinfo | xmessage | xwininfo) echo x11-utils ;;
+    import | convert | compare | identify) echo imagemagick ;;
+    tesseract) echo tesseract-ocr ;;
     *) echo "$1" ;;
   esac
 }

@@ -4,58 +4,28 @@
 # laid out for the final size (black bars beside the 4:3 picture), not one left over from the
 # size before.
 #
-# Usage: switch.sh KORVAN WORK_DIR. Exit 77 (skipped) without the X tools.
+# Usage: switch.sh KORVAN WORK_DIR. Exit 77 (skipped) without the X tools, unless CI=true,
+# where a missing tool fails.
 set -uo pipefail
-korvan=$1 work=$2
+korvan=$1
 here=$(cd "$(dirname "$0")" && pwd)
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/lsan.supp"
+. "$here/lib.sh"
 
-for tool in Xvfb openbox wmctrl xdotool xprop import convert; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "skipped: $tool is not installed (Debian: xvfb openbox wmctrl xdotool x11-utils imagemagick)"
-    exit 77
-  fi
-done
-
-rm -rf "$work" && mkdir -p "$work/frames" || exit 1
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
-wait_for() {
-  local limit=$1 i
-  shift
-  for ((i = 0; i < limit * 10; i++)); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
-}
-frames() { find "$work/frames" -name 'frame-*.png' | wc -l; }
-frames_grow() { local a; a=$(frames); sleep 0.5; [ "$(frames)" -gt "$a" ]; }
-
+require_tools Xvfb xdpyinfo openbox wmctrl xdotool xprop import convert
+session_start "$2"
+mkdir -p "$work/frames"
 # A 16:10 screen, so the fullscreen picture has bars: 1066x800 at x = 107.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=:$(head -n 1 "$work/display")
-unset WAYLAND_DISPLAY SDL_VIDEO_X11_WMCLASS SDL_VIDEO_WAYLAND_WMCLASS SDL_VIDEODRIVER
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-wait_for 10 wmctrl -m || fail "the window manager did not start"
+start_xvfb 1280x800x24
+start_wm
 
-"$korvan" --capture "$work/frames" >"$work/stdout" 2>"$work/stderr" &
-intro=$!
-pids+=($intro)
-window=""
-find_intro() { window=$(xdotool search --onlyvisible --name '^korvan$' | head -n 1) && [ -n "$window" ]; }
-wait_for 20 find_intro || fail "no korvan window"
-wait_for 10 frames_grow || fail "no frames presented"
+spawn intro "$korvan" --capture "$work/frames"
+intro=$spawned
+presented() {
+  running "$intro" || fail "the intro ended early: $(cat "$work/intro.log")"
+  [ "$(frame_count "$work/frames")" -ge "$1" ]
+}
+wait_for 60 "the intro to present its first frame" presented 1
+wait_window korvan
 
 is_fullscreen() { xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN; }
 geometry() { xdotool getwindowgeometry "$window" | awk '/Geometry/ { print $2 }'; }
@@ -66,14 +36,14 @@ settled_fullscreen() {
     [ "$(brightest 107x800+0+0)" = 0 ] && [ "$(brightest 107x800+1173+0)" = 0 ] &&
     [ "$(brightest 1066x800+107+0)" != 0 ]
 }
-wait_for 20 settled_fullscreen || fail "the intro did not start fullscreen with black bars"
+wait_for 60 "the intro fullscreen with black bars" settled_fullscreen
 
 press() { xdotool windowactivate --sync "$window" key --delay 5 $(printf 'alt+Return %.0s' $(seq "$1")); }
 press 5
-wait_for 20 settled_windowed || fail "5 presses did not end in a window (geometry $(geometry))"
-wait_for 10 frames_grow || fail "no frames in the window"
+wait_for 60 "5 presses to end in a 640x480 window" settled_windowed
+wait_for 60 "frames in the window" presented $(($(frame_count "$work/frames") + 5))
 echo "5 presses: windowed 640x480, frames running"
 press 3
-wait_for 20 settled_fullscreen || fail "3 more presses did not end fullscreen with black bars (see $work/screen.png)"
-wait_for 10 frames_grow || fail "no frames after switching back"
+wait_for 60 "3 more presses to end fullscreen with black bars (see $work/screen.png)" settled_fullscreen
+wait_for 60 "frames after switching back" presented $(($(frame_count "$work/frames") + 5))
 echo "3 more: fullscreen, picture between black bars, frames running"
