@@ -9,13 +9,15 @@ WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 mingw-w64-tools libgtest-dev
 WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
 FUZZ_PKGS    := clang libclang-rt-14-dev
 DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils weston imagemagick tesseract-ocr
+WEB_PKGS     := cmake make emscripten nodejs python3
+WEB_TEST_PKGS := chromium
 
 ARGS   ?=
 PREFIX ?= /usr/local
 FRAMES ?= 1000
 
 .PHONY: all build run install capture test test-native test-asan test-fuzz windows test-wine bench clean \
-        deps-native deps-windows deps-wine deps-fuzz deps-display
+        deps-native deps-windows deps-wine deps-fuzz deps-display web serve test-web deps-web deps-web-test
 
 all: build
 
@@ -24,6 +26,9 @@ deps-windows: ; @scripts/ensure-packages $(WINDOWS_PKGS)
 deps-wine:    ; @scripts/ensure-packages $(WINE_PKGS)
 deps-fuzz:    ; @scripts/ensure-packages $(FUZZ_PKGS)
 deps-display: ; @scripts/ensure-packages $(DISPLAY_PKGS)
+deps-web:     ; @scripts/ensure-packages $(WEB_PKGS)
+# npm comes with some builds of nodejs and as its own package with Debian's.
+deps-web-test: ; @scripts/ensure-packages $(WEB_TEST_PKGS) && { command -v npm >/dev/null || scripts/ensure-packages npm; }
 
 build: deps-native
 	$(CMAKE) -S . -B build
@@ -46,10 +51,11 @@ capture: build
 	@echo "$(FRAMES) frames in capture/, 100 per second of the intro"
 
 # Native suites, then the same suites under ASan + UBSan, the fuzz run, the Windows
-# cross build and the suites that run it under Wine. Every stage runs even after one failed;
-# a summary of each stage's counts and wall time closes the run, which fails if any stage did.
+# cross build and the suites that run it under Wine, then the web page's suites. Every stage
+# runs even after one failed; a summary of each stage's counts and wall time closes the run,
+# which fails if any stage did.
 test:
-	@scripts/test-stages.sh "$(MAKE)" test-native test-asan test-fuzz windows test-wine
+	@scripts/test-stages.sh "$(MAKE)" test-native test-asan test-fuzz windows test-wine test-web
 
 test-native: build deps-display
 	cd build && $(CTEST)
@@ -80,5 +86,35 @@ bench: deps-native
 # One package list, for tests/tool_packages.sh: make -s print-DISPLAY_PKGS
 print-%: ; @echo $($*)
 
+# ---- the web page (README.md, "In the browser") ----
+# FreeType, libpng and zlib built for WebAssembly from Debian's sources, kept between builds
+# (and across `make clean`) in WEB_LIBS_CACHE, one folder per set of versions.
+WEB_LIBS_CACHE ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/korvan/web-libs
+WEB_PORT ?= 8000
+# Debian's emcc finds its acorn only through NODE_PATH when node is not Debian's own.
+WEB_ENV  := NODE_PATH=/usr/share/nodejs
+
+web: deps-web
+	@libs=$$($(WEB_ENV) scripts/web-libs.sh "$(WEB_LIBS_CACHE)" $(JOBS)) && \
+	  $(WEB_ENV) emcmake $(CMAKE) -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DKORVAN_TESTS=OFF \
+	    -DKORVAN_BENCH=OFF -DCMAKE_FIND_ROOT_PATH="$$libs" -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node)
+	$(WEB_ENV) $(CMAKE) --build build-web -j $(JOBS)
+	@echo "The page is in build-web/site/: copy that folder to any static web host."
+
+serve: web
+	@echo "korvan is served at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops)"
+	python3 -m http.server --bind 127.0.0.1 --directory build-web/site $(WEB_PORT)
+
+# The npm packages of the browser suites (puppeteer-core, pinned by the lockfile).
+build-web/npm/node_modules/.package-lock.json: tests/web/package.json tests/web/package-lock.json
+	mkdir -p build-web/npm
+	cp tests/web/package.json tests/web/package-lock.json build-web/npm/
+	npm ci --prefix build-web/npm --no-audit --no-fund
+
+test-web: build web deps-web-test build-web/npm/node_modules/.package-lock.json
+	$(CMAKE) -S . -B build-web -DKORVAN_NATIVE_PROGRAM=$(CURDIR)/build/app/korvan
+	cd build-web && NODE_PATH=$(CURDIR)/build-web/npm/node_modules $(CTEST) -L web
+	NODE_PATH=$(CURDIR)/build-web/npm/node_modules node tests/web/report.cjs build-web/site
+
 clean:
-	rm -rf build build-asan build-fuzz build-mingw build-release
+	rm -rf build build-asan build-fuzz build-mingw build-release build-web

@@ -1,12 +1,14 @@
 // The SDL2 display of the portable platform, the only file that includes SDL. The emulated
 // 640x480 screen is a streaming texture in the renderer's own 32-bit format: each flipped
 // picture (already RGB, present.cpp) is widened straight into it (SDL's own conversion from
-// 24-bit pixels costs more than the rest of a present) and drawn scaled to fit with 4:3 kept (black bars) and nearest filtering; the
-// renderer's logical size does the letterboxing in output pixels, so HiDPI stays sharp. The
-// renderer waits for the display's refresh, as DirectDraw's Flip does. Message boxes are the
-// system's where it has them, else drawn here (drawn_box.cpp) with a modal loop like the real one.
+// 24-bit pixels costs more than the rest of a present) and drawn scaled to fit with 4:3 kept
+// (black bars) and nearest filtering; the renderer's logical size does the letterboxing in
+// output pixels, so HiDPI stays sharp. The renderer waits for the display's refresh, as
+// DirectDraw's Flip does. Message boxes are the system's where it has them, else drawn here
+// (drawn_box.cpp) with a modal loop like the real one.
 // SDL calls used: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
-// SDL_RenderSetLogicalSize, SDL_UpdateTexture, SDL_Lock/UnlockTexture, SDL_RenderClear/Copy/Present,
+// SDL_RenderSetLogicalSize, SDL_UpdateTexture, SDL_Lock/UnlockTexture,
+// SDL_RenderClear/Copy/Present,
 // SDL_GetDesktopDisplayMode, SDL_GetWindowDisplayIndex, SDL_SetWindowFullscreen/Size/Position,
 // SDL_GetWindowSize, SDL_GetWindowID, SDL_RaiseWindow, SDL_SetWindowIcon,
 // SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_GetWindowFlags,
@@ -622,6 +624,11 @@ void DisplayPumpEvents(DWORD waitMs)
         HandleEvent(event);
     while (SDL_PollEvent(&event))
         HandleEvent(event);
+}
+
+void DisplayWait(DWORD ms)
+{
+    SDL_Delay(ms);
 }
 
 bool DisplayMessageBox(const char* pszText, const char* pszCaption)
