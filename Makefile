@@ -5,8 +5,9 @@ CTEST  ?= ctest --output-on-failure -j $(JOBS)
 
 NATIVE_PKGS  := cmake g++ make pkg-config libsdl2-dev libfreetype-dev libpng-dev zlib1g-dev \
                 libgtest-dev libbenchmark-dev fonts-dejavu-core
-WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 mingw-w64-tools libgtest-dev
-WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
+WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libgtest-dev
+# wine32:i386 runs the 32-bit program; ensure-packages enables the i386 architecture for it.
+WINE_PKGS    := wine64 wine32:i386 xvfb xauth xdotool imagemagick x11-utils
 FUZZ_PKGS    := clang libclang-rt-14-dev
 DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils
 
@@ -63,12 +64,17 @@ test-fuzz: deps-native deps-fuzz
 	$(CMAKE) --build build-fuzz -j $(JOBS)
 	cd build-fuzz && $(CTEST) -L fuzz
 
+# The Windows program twice: 64-bit in build-mingw/, 32-bit in build-mingw32/.
 windows: deps-windows
 	$(CMAKE) -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DKORVAN_BENCH=OFF
 	$(CMAKE) --build build-mingw -j $(JOBS)
+	$(CMAKE) -S . -B build-mingw32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DKORVAN_BENCH=OFF
+	$(CMAKE) --build build-mingw32 -j $(JOBS)
 
+# Each build under its own Wine: 64-bit, then 32-bit in a WINEARCH=win32 prefix.
 test-wine: windows deps-wine
 	cd build-mingw && $(CTEST) -j 1 -L wine
+	cd build-mingw32 && $(CTEST) -j 1 -L wine
 
 bench: deps-native
 	$(CMAKE) -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DKORVAN_TESTS=OFF
@@ -76,4 +82,4 @@ bench: deps-native
 	build-release/bench/korvan_bench
 
 clean:
-	rm -rf build build-asan build-fuzz build-mingw build-release
+	rm -rf build build-asan build-fuzz build-mingw build-mingw32 build-release

@@ -12,6 +12,7 @@ for tool in Xvfb xdotool import timeout; do
   command -v "$tool" >/dev/null 2>&1 || {
     echo "wine harness: '$tool' is missing (make deps-wine installs it)" >&2; exit 1; }
 done
+korvan_wine_arch "$state_dir"
 korvan_find_wine
 korvan_find_wineserver
 
@@ -54,7 +55,7 @@ start_xvfb
 korvan_load_state "$state_dir"
 : >"$state_dir/wine-setup.log"
 
-version=$("$WINE_LOADER_BIN" --version 2>/dev/null || echo unknown)
+version="$("$WINE_LOADER_BIN" --version 2>/dev/null || echo unknown) $KORVAN_WINE_ARCH"
 if [ "$(cat "$state_dir/prefix.stamp" 2>/dev/null)" != "$version" ]; then
   rm -rf "$WINEPREFIX" "$state_dir/prefix.stamp"
   echo "wine harness: creating the Wine prefix (takes a while the first time)"
