@@ -10,13 +10,15 @@ WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-too
 WINE_PKGS    := wine64 wine32:i386 xvfb xauth xdotool imagemagick x11-utils
 FUZZ_PKGS    := clang libclang-rt-14-dev
 DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils
+# Release archives, their checks (desktop entry, AppStream, manual page) and the README animation.
+RELEASE_PKGS := zip unzip appstream desktop-file-utils man-db webp
 
 ARGS   ?=
 PREFIX ?= /usr/local
 FRAMES ?= 1000
 
 .PHONY: all build run install capture test test-native test-asan test-fuzz windows test-wine bench clean \
-        deps-native deps-windows deps-wine deps-fuzz deps-display
+        dist animation deps-native deps-windows deps-wine deps-fuzz deps-display deps-release
 
 all: build
 
@@ -25,9 +27,15 @@ deps-windows: ; @scripts/ensure-packages $(WINDOWS_PKGS)
 deps-wine:    ; @scripts/ensure-packages $(WINE_PKGS)
 deps-fuzz:    ; @scripts/ensure-packages $(FUZZ_PKGS)
 deps-display: ; @scripts/ensure-packages $(DISPLAY_PKGS)
+deps-release: ; @scripts/ensure-packages $(RELEASE_PKGS)
+
+CONFIGURE_NATIVE  := $(CMAKE) -S . -B build
+CONFIGURE_MINGW   := $(CMAKE) -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DKORVAN_BENCH=OFF
+CONFIGURE_MINGW32 := $(CMAKE) -S . -B build-mingw32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+                     -DKORVAN_BENCH=OFF
 
 build: deps-native
-	$(CMAKE) -S . -B build
+	$(CONFIGURE_NATIVE)
 	$(CMAKE) --build build -j $(JOBS)
 
 # Plays the intro (options for the program in ARGS, e.g. ARGS=--window); without a display it
@@ -47,10 +55,10 @@ capture: build
 	@echo "$(FRAMES) frames in capture/, 100 per second of the intro"
 
 # Native suites, then the same suites under ASan + UBSan, the fuzz run, the Windows
-# cross build and the suites that run it under Wine.
-test: test-native test-asan test-fuzz windows test-wine
+# cross builds and the suites that run them under Wine, and the release archives with their check.
+test: test-native test-asan test-fuzz windows test-wine dist
 
-test-native: build deps-display
+test-native: build deps-display deps-release
 	cd build && $(CTEST)
 
 test-asan: deps-native
@@ -66,9 +74,9 @@ test-fuzz: deps-native deps-fuzz
 
 # The Windows program twice: 64-bit in build-mingw/, 32-bit in build-mingw32/.
 windows: deps-windows
-	$(CMAKE) -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DKORVAN_BENCH=OFF
+	$(CONFIGURE_MINGW)
 	$(CMAKE) --build build-mingw -j $(JOBS)
-	$(CMAKE) -S . -B build-mingw32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DKORVAN_BENCH=OFF
+	$(CONFIGURE_MINGW32)
 	$(CMAKE) --build build-mingw32 -j $(JOBS)
 
 # Each build under its own Wine: 64-bit, then 32-bit in a WINEARCH=win32 prefix.
@@ -76,10 +84,30 @@ test-wine: windows deps-wine
 	cd build-mingw && $(CTEST) -j 1 -L wine
 	cd build-mingw32 && $(CTEST) -j 1 -L wine
 
+# dist/: the Linux, 64- and 32-bit Windows archives and SHA256SUMS, the same bytes for the same
+# commit; then the check that unpacks them and runs the Linux program from its archive.
+# Only the programs are built here, not the test suites.
+# The web page joins the archives once its target exists: DIST_WEB := web
+DIST_WEB :=
+dist: deps-native deps-windows deps-release $(DIST_WEB)
+	$(CONFIGURE_NATIVE)
+	$(CMAKE) --build build -j $(JOBS) --target korvan
+	$(CONFIGURE_MINGW)
+	$(CMAKE) --build build-mingw -j $(JOBS) --target korvan
+	$(CONFIGURE_MINGW32)
+	$(CMAKE) --build build-mingw32 -j $(JOBS) --target korvan
+	scripts/dist.sh dist build build-mingw build-mingw32 $(if $(DIST_WEB),build-web/site)
+	cd build && $(CTEST) -L dist
+
+# docs/intro.webp, the animation at the top of README.md: a few seconds of the intro captured
+# headless, scaled down and looped. Committed; rerun after the intro's picture changes.
+animation: build deps-release
+	scripts/make-animation.sh build/app/korvan docs/intro.webp
+
 bench: deps-native
 	$(CMAKE) -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DKORVAN_TESTS=OFF
 	$(CMAKE) --build build-release -j $(JOBS) --target korvan_bench
 	build-release/bench/korvan_bench
 
 clean:
-	rm -rf build build-asan build-fuzz build-mingw build-mingw32 build-release
+	rm -rf build build-asan build-fuzz build-mingw build-mingw32 build-release dist
