@@ -60,7 +60,9 @@ normalize "$stage/$name" bin/korvan
 # toolchain that built it.
 windows_zip() {  # build folder, arch name, note
   local name=korvan-$version-windows-$2
-  cmake --install "$1" --prefix "$stage/$name.install" --strip >/dev/null
+  # strip writes a PE time stamp, the current time or SOURCE_DATE_EPOCH; 0 keeps it "none",
+  # as the linker left it (--no-insert-timestamp).
+  SOURCE_DATE_EPOCH=0 cmake --install "$1" --prefix "$stage/$name.install" --strip >/dev/null
   mkdir -p "$stage/$name/licences"
   mv "$stage/$name.install/bin/korvan.exe" "$stage/$name/korvan.exe"
   sed -e "s/@VERSION@/$version/g" -e "s/@ARCH@/$2/g" -e "s/@NOTE@/$3/" \

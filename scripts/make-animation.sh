@@ -26,6 +26,8 @@ for n in $(seq "$first" "$step" "$last"); do
   pictures+=("$work/$frame")
 done
 # 40 ms a picture, looping forever; lossy at a quality that keeps the logo's edges clean.
-img2webp -loop 0 -lossy -q 80 -m 6 -d 40 "${pictures[@]}" -o "$output.tmp" >/dev/null
+if ! log=$(img2webp -loop 0 -lossy -q 80 -m 6 -d 40 "${pictures[@]}" -o "$output.tmp" 2>&1); then
+  echo "$log" >&2; exit 1
+fi
 mv "$output.tmp" "$output"
 echo "animation: $output, ${#pictures[@]} pictures, $(stat -c %s "$output") bytes"

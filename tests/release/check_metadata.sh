@@ -33,7 +33,7 @@ for section in NAME SYNOPSIS OPTIONS KEYS "EXIT STATUS" FILES; do
   grep -q "^$section" <<<"$page" || { echo "manual page has no $section section" >&2; failures=$((failures + 1)); }
 done
 for option in $("$work/prefix/bin/korvan" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
-  grep -q -- "$option" <<<"$page" || {
+  grep -qE -- "$option([^a-z-]|$)" <<<"$page" || {
     echo "manual page does not document $option" >&2; failures=$((failures + 1)); }
 done
 [ "$failures" -eq 0 ] && echo "desktop entry, AppStream description and manual page are valid"
