@@ -25,7 +25,7 @@ korvan_find_wine() {
       return 0
     fi
   done
-  echo "wine harness: no Wine loader for $KORVAN_WINE_ARCH found (install the Debian package $package)" >&2
+  echo "wine harness: no Wine loader for ${KORVAN_WINE_ARCH:-win64} found (install the Debian package $package)" >&2
   return 1
 }
 
