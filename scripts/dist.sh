@@ -22,6 +22,9 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
     echo "dist: not a git checkout; set SOURCE_DATE_EPOCH to the release's time" >&2; exit 1; }
 fi
 export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
+if [ -n "$(git -C "$source_dir" status --porcelain 2>/dev/null)" ]; then
+  echo "dist: note: the checkout has uncommitted changes; the archives are not those of its commit" >&2
+fi
 
 # The version is project()'s in CMakeLists.txt, the one the program prints for --version.
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$linux_build/CMakeCache.txt")
