@@ -10,15 +10,18 @@ WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-too
 WINE_PKGS    := wine64 wine32:i386 xvfb xauth xdotool imagemagick x11-utils
 FUZZ_PKGS    := clang libclang-rt-14-dev
 DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils
+WEB_PKGS     := cmake make emscripten nodejs python3
+WEB_TEST_PKGS := chromium
 # Release archives, their checks (desktop entry, AppStream, manual page) and the README animation.
-RELEASE_PKGS := zip unzip appstream desktop-file-utils man-db webp
+RELEASE_PKGS := git zip unzip appstream desktop-file-utils man-db webp imagemagick
 
 ARGS   ?=
 PREFIX ?= /usr/local
 FRAMES ?= 1000
 
 .PHONY: all build run install capture test test-native test-asan test-fuzz windows test-wine bench clean \
-        dist animation deps-native deps-windows deps-wine deps-fuzz deps-display deps-release
+        deps-native deps-windows deps-wine deps-fuzz deps-display web serve test-web deps-web deps-web-test \
+        dist animation deps-release
 
 all: build
 
@@ -27,6 +30,9 @@ deps-windows: ; @scripts/ensure-packages $(WINDOWS_PKGS)
 deps-wine:    ; @scripts/ensure-packages $(WINE_PKGS)
 deps-fuzz:    ; @scripts/ensure-packages $(FUZZ_PKGS)
 deps-display: ; @scripts/ensure-packages $(DISPLAY_PKGS)
+deps-web:     ; @scripts/ensure-packages $(WEB_PKGS)
+# npm comes with some builds of nodejs and as its own package with Debian's.
+deps-web-test: ; @scripts/ensure-packages $(WEB_TEST_PKGS) && { command -v npm >/dev/null || scripts/ensure-packages npm; }
 deps-release: ; @scripts/ensure-packages $(RELEASE_PKGS)
 
 CONFIGURE_NATIVE  := $(CMAKE) -S . -B build
@@ -55,8 +61,11 @@ capture: build
 	@echo "$(FRAMES) frames in capture/, 100 per second of the intro"
 
 # Native suites, then the same suites under ASan + UBSan, the fuzz run, the Windows
-# cross builds and the suites that run them under Wine, and the release archives with their check.
-test: test-native test-asan test-fuzz windows test-wine dist
+# cross builds (64- and 32-bit) and the suites that run them under Wine, the web page's suites,
+# then the release archives with their check. Every stage runs even after one failed; a summary
+# of each stage's counts and wall time closes the run, which fails if any stage did.
+test:
+	@scripts/test-stages.sh "$(MAKE)" test-native test-asan test-fuzz windows test-wine test-web dist
 
 test-native: build deps-display deps-release
 	cd build && $(CTEST)
@@ -84,19 +93,17 @@ test-wine: windows deps-wine
 	cd build-mingw && $(CTEST) -j 1 -L wine
 	cd build-mingw32 && $(CTEST) -j 1 -L wine
 
-# dist/: the Linux, 64- and 32-bit Windows archives and SHA256SUMS, the same bytes for the same
-# commit; then the check that unpacks them and runs the Linux program from its archive.
+# dist/: the Linux, 64- and 32-bit Windows and web archives and SHA256SUMS, the same bytes for
+# the same commit; then the check that unpacks them and runs the Linux program from its archive.
 # Only the programs are built here, not the test suites.
-# The web page joins the archives once its target exists: DIST_WEB := web
-DIST_WEB :=
-dist: deps-native deps-windows deps-release $(DIST_WEB)
+dist: deps-native deps-windows deps-release web
 	$(CONFIGURE_NATIVE)
 	$(CMAKE) --build build -j $(JOBS) --target korvan
 	$(CONFIGURE_MINGW)
 	$(CMAKE) --build build-mingw -j $(JOBS) --target korvan
 	$(CONFIGURE_MINGW32)
 	$(CMAKE) --build build-mingw32 -j $(JOBS) --target korvan
-	scripts/dist.sh dist build build-mingw build-mingw32 $(if $(DIST_WEB),build-web/site)
+	scripts/dist.sh dist build build-mingw build-mingw32 build-web/site
 	cd build && $(CTEST) -L dist
 
 # docs/intro.webp, the animation at the top of README.md: a few seconds of the intro captured
@@ -109,5 +116,38 @@ bench: deps-native
 	$(CMAKE) --build build-release -j $(JOBS) --target korvan_bench
 	build-release/bench/korvan_bench
 
+# One package list, for tests/tool_packages.sh: make -s print-DISPLAY_PKGS
+print-%: ; @echo $($*)
+
+# ---- the web page (README.md, "In the browser") ----
+# FreeType, libpng and zlib built for WebAssembly from Debian's sources, kept between builds
+# (and across `make clean`) in WEB_LIBS_CACHE, one folder per set of versions.
+WEB_LIBS_CACHE ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/korvan/web-libs
+WEB_PORT ?= 8000
+# Debian's emcc finds its acorn only through NODE_PATH when node is not Debian's own.
+WEB_ENV  := NODE_PATH=/usr/share/nodejs
+
+web: deps-web
+	@libs=$$($(WEB_ENV) scripts/web-libs.sh "$(WEB_LIBS_CACHE)" $(JOBS)) && \
+	  $(WEB_ENV) emcmake $(CMAKE) -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DKORVAN_TESTS=OFF \
+	    -DKORVAN_BENCH=OFF -DCMAKE_FIND_ROOT_PATH="$$libs" -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node)
+	$(WEB_ENV) $(CMAKE) --build build-web -j $(JOBS)
+	@echo "The page is in build-web/site/: copy that folder to any static web host."
+
+serve: web
+	@echo "korvan is served at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops)"
+	python3 -m http.server --bind 127.0.0.1 --directory build-web/site $(WEB_PORT)
+
+# The npm packages of the browser suites (puppeteer-core, pinned by the lockfile).
+build-web/npm/node_modules/.package-lock.json: tests/web/package.json tests/web/package-lock.json
+	mkdir -p build-web/npm
+	cp tests/web/package.json tests/web/package-lock.json build-web/npm/
+	npm ci --prefix build-web/npm --no-audit --no-fund
+
+test-web: build web deps-web-test build-web/npm/node_modules/.package-lock.json
+	$(CMAKE) -S . -B build-web -DKORVAN_NATIVE_PROGRAM=$(CURDIR)/build/app/korvan
+	cd build-web && NODE_PATH=$(CURDIR)/build-web/npm/node_modules $(CTEST) -L web
+	NODE_PATH=$(CURDIR)/build-web/npm/node_modules node tests/web/report.cjs build-web/site
+
 clean:
-	rm -rf build build-asan build-fuzz build-mingw build-mingw32 build-release dist
+	rm -rf build build-asan build-fuzz build-mingw build-mingw32 build-release build-web dist

@@ -9,8 +9,11 @@
 #   window NAME    wait until a visible window whose title matches NAME exists
 #   focus NAME     give the keyboard focus to that window
 #   key KEY...     send key strokes (xdotool names: Escape, F1, Return, alt+Return, ...)
-#   sleep SECONDS  wait
 #   shot FILE      save a screenshot of the whole display as FILE (PNG)
+#   await FILE CHECK...  take screenshots as FILE until the command CHECK... FILE succeeds
+#                  (the screen shows what the test expects); until the time limit, after which
+#                  the run fails with what CHECK said about the last screenshot
+# Every step waits for its condition within the program's time limit; none waits a fixed time.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
@@ -47,7 +50,9 @@ remaining() { echo $(( deadline - $(date +%s) )); }
 fail() {
   echo "wine-run: $*" >&2
   if alive; then
-    kill -TERM "$pid" 2>/dev/null; sleep 1; kill -KILL "$pid" 2>/dev/null
+    kill -TERM "$pid" 2>/dev/null
+    for _ in $(seq 1 100); do alive || break; sleep 0.1; done
+    kill -KILL "$pid" 2>/dev/null
   fi
   wait "$pid" 2>/dev/null
   cat "$log"
@@ -63,6 +68,20 @@ wait_window() {
   fail "no window named '$1' appeared within ${limit}s"
 }
 
+await_screen() {
+  local file=$1 said
+  shift
+  while [ "$(remaining)" -gt 0 ]; do
+    alive || fail "$program ended before the screen showed what $(basename "$1") ${*:2} expects"
+    if import -window root "$file" 2>/dev/null; then
+      said=$("$@" "$file" 2>&1) && return 0
+    fi
+    sleep 0.2
+  done
+  fail "gave up after ${limit}s waiting for the screen $(basename "$1") ${*:2} expects;" \
+       "last screenshot $file: ${said:-none taken}"
+}
+
 for step in "${steps[@]}"; do
   verb=${step%% *}; arg=${step#* }
   case "$verb" in
@@ -72,8 +91,8 @@ for step in "${steps[@]}"; do
               fail "could not focus the window '$arg'" ;;
     key)    # shellcheck disable=SC2086
             xdotool key --delay 100 $arg || fail "xdotool key $arg failed" ;;
-    sleep)  sleep "$arg" ;;
     shot)   import -window root "$arg" || fail "screenshot to $arg failed" ;;
+    await)  await_screen "${arg%% *}" ${arg#* } ;;
     *)      fail "unknown step '$step'" ;;
   esac
 done

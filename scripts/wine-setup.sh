@@ -8,9 +8,15 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 [ $# -eq 1 ] || { echo "usage: $0 STATE_DIR" >&2; exit 2; }
 state_dir=$(mkdir -p "$1" && cd "$1" && pwd)
-for tool in Xvfb xdotool import timeout; do
+for tool in Xvfb xdpyinfo xdotool import convert identify timeout setsid; do
   command -v "$tool" >/dev/null 2>&1 || {
-    echo "wine harness: '$tool' is missing (make deps-wine installs it)" >&2; exit 1; }
+    case "$tool" in
+      Xvfb) package=xvfb ;; xdpyinfo) package=x11-utils ;; xdotool) package=xdotool ;;
+      import | convert | identify) package=imagemagick ;; setsid) package=util-linux ;;
+      *) package=coreutils ;;
+    esac
+    echo "wine harness: '$tool' is missing: apt-get install $package (make deps-wine does it)" >&2
+    exit 1; }
 done
 korvan_wine_arch "$state_dir"
 korvan_find_wine
@@ -23,19 +29,27 @@ fi
 
 start_xvfb() {
   # -displayfd lets the server pick a display number that is free; nothing can race us for it.
+  # It writes the number and then a newline once it listens; -noreset keeps it from resetting
+  # (and dropping whoever connects meanwhile) each time its last client leaves.
   rm -f "$state_dir/display.fd"
   setsid Xvfb -displayfd 3 -screen 0 640x480x16 -nolisten tcp -noreset \
     3>"$state_dir/display.fd" </dev/null >"$state_dir/xvfb.log" 2>&1 &
-  echo $! >"$state_dir/xvfb.pid"
-  for _ in $(seq 1 100); do
-    if [ -s "$state_dir/display.fd" ]; then
-      echo ":$(tr -d '[:space:]' <"$state_dir/display.fd")" >"$state_dir/display"
+  local pid=$! deadline=$((SECONDS + 60)) what="report its display number"
+  echo "$pid" >"$state_dir/xvfb.pid"
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    [ -d "/proc/$pid" ] && [ "$(cut -d' ' -f3 "/proc/$pid/stat" 2>/dev/null)" != Z ] || break
+    if [ -z "${DISPLAY_NUMBER:-}" ]; then
+      if [ "$(tail -c 1 "$state_dir/display.fd" | od -An -c | tr -d ' ')" = '\n' ]; then
+        DISPLAY_NUMBER=$(tr -d '[:space:]' <"$state_dir/display.fd")
+        what="accept connections on :$DISPLAY_NUMBER"
+      fi
+    elif DISPLAY=":$DISPLAY_NUMBER" xdpyinfo >/dev/null 2>&1; then
+      echo ":$DISPLAY_NUMBER" >"$state_dir/display"
       return 0
     fi
-    kill -0 "$(cat "$state_dir/xvfb.pid")" 2>/dev/null || break
     sleep 0.1
   done
-  echo "wine harness: Xvfb did not start; its log:" >&2
+  echo "wine harness: Xvfb did not $what; its log:" >&2
   cat "$state_dir/xvfb.log" >&2
   return 1
 }

@@ -6,7 +6,8 @@
 // SDL_RenderSetLogicalSize, SDL_UpdateTexture, SDL_RenderClear/Copy/Present,
 // SDL_GetDesktopDisplayMode, SDL_SetWindowFullscreen/Size/Position, SDL_SetWindowIcon,
 // SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_GetWindowFlags,
-// SDL_ShowCursor, SDL_WaitEventTimeout, SDL_PollEvent, SDL_FlushEvent, SDL_ShowSimpleMessageBox.
+// SDL_ShowCursor, SDL_WaitEventTimeout, SDL_PollEvent, SDL_Delay, SDL_FlushEvent,
+// SDL_ShowSimpleMessageBox.
 #include "world.h"
 
 #include <SDL.h>
@@ -290,6 +291,11 @@ void DisplayPumpEvents(DWORD waitMs)
         HandleEvent(event);
     while (SDL_PollEvent(&event))
         HandleEvent(event);
+}
+
+void DisplayWait(DWORD ms)
+{
+    SDL_Delay(ms);
 }
 
 bool DisplayMessageBox(const char* pszText, const char* pszCaption)

@@ -1,6 +1,7 @@
 // Window manager of the portable platform: window classes, windows, the posted-message queue,
 // timers, activation and focus, cursors and icons, the clock. Single-threaded like the program;
-// SDL events reach it through DisplayPumpEvents (display_sdl.cpp), never from another thread.
+// display events reach it through DisplayPumpEvents (display_sdl.cpp, display_web.cpp), never
+// from another thread.
 #include "faults.h"
 #include "resource_table.h"
 #include "world.h"
@@ -13,7 +14,6 @@
 #include <deque>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace portable {
@@ -619,7 +619,7 @@ VOID WINAPI Sleep(DWORD dwMilliseconds)
         AdvanceVirtualClock(dwMilliseconds);
         return;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
+    DisplayWait(dwMilliseconds);
 }
 
 DWORD WINAPI GetTickCount(void)

@@ -81,7 +81,8 @@ void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPit
                     const PALETTEENTRY* pPalette, bool bCountAsFrame);
 void ResetPresentation();
 
-// ---- SDL display (display_sdl.cpp); every call is a no-op when headless ----
+// ---- the display (display_sdl.cpp, or display_web.cpp in the browser); every call is a
+// no-op when headless ----
 bool DisplayStart(std::string& error);
 void DisplayShutdown();
 // `pIcon`: the window's icon, or nullptr for the desktop's default.
@@ -91,8 +92,10 @@ void DisplayHideWindow();
 void DisplayDestroyWindow();
 void DisplayShowPicture(const std::uint8_t* pRgb);
 void DisplaySetCursorVisible(bool bVisible);
-// Turns SDL events into window messages; waits at most `waitMs` for the first one.
+// Turns the display's events into window messages; waits at most `waitMs` for the first one.
 void DisplayPumpEvents(DWORD waitMs);
+// Blocks for `ms` (Sleep); in the browser the page keeps running meanwhile.
+void DisplayWait(DWORD ms);
 // A real box over the desktop; false when the system has no way to show one.
 bool DisplayMessageBox(const char* pszText, const char* pszCaption);
 

@@ -5,102 +5,80 @@
 # closing the window from the window manager ends the intro with the credits box.
 # Frames are counted through --capture, one file per presented frame.
 #
-# Usage: session.sh KORVAN WORK_DIR [OPTIONS...]. Exit 77 (skipped) without the X tools.
+# Usage: session.sh KORVAN WORK_DIR [OPTIONS...]. Exit 77 (skipped) without the X tools,
+# unless CI=true, where a missing tool fails.
 set -uo pipefail
-korvan=$1 work=$2
-shift 2
+korvan=$1
 here=$(cd "$(dirname "$0")" && pwd)
-# Sanitizer builds: what libraries under SDL keep until exit is not a leak of the intro's.
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/lsan.supp"
+. "$here/lib.sh"
 
-for tool in Xvfb openbox wmctrl xdotool xprop xmessage; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "skipped: $tool is not installed (Debian: xvfb openbox wmctrl xdotool x11-utils)"
-    exit 77
-  fi
-done
+require_tools Xvfb openbox wmctrl xdotool xprop xdpyinfo xmessage
+session_start "$2"
+shift 2
+mkdir -p "$work/frames"
+start_xvfb 1024x768x24
+start_wm
 
-rm -rf "$work" && mkdir -p "$work/frames" || exit 1
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
+spawn intro "$korvan" --capture "$work/frames" "$@"
+intro=$spawned
+# Every wait below also stops at once, with its output, when the intro has ended.
+presented() {
+  running "$intro" || fail "the intro ended early: $(cat "$work/intro.log")"
+  [ "$(frame_count "$work/frames")" -ge "$1" ]
 }
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-  local limit=$1 i
-  shift
-  for ((i = 0; i < limit * 10; i++)); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
+active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$(($1))" ]; }
+activate() {
+  running "$intro" || fail "the intro ended early: $(cat "$work/intro.log")"
+  active_is "$1" || xdotool windowactivate "$1" >/dev/null 2>&1
+  active_is "$1"
 }
-frames() { find "$work/frames" -name 'frame-*.png' | wc -l; }
-window_of() { xdotool search --onlyvisible --name "^$1\$" | head -n 1; }
-frames_grow() { local a; a=$(frames); sleep 0.5; [ "$(frames)" -gt "$a" ]; }
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=:$(head -n 1 "$work/display")
-unset WAYLAND_DISPLAY SDL_VIDEO_X11_WMCLASS SDL_VIDEO_WAYLAND_WMCLASS SDL_VIDEODRIVER
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-wait_for 10 wmctrl -m || fail "the window manager did not start"
-
-"$korvan" --capture "$work/frames" "$@" >"$work/stdout" 2>"$work/stderr" &
-intro=$!
-pids+=($intro)
-# A fullscreen window may be mapped again as it takes the screen; wait until it holds still.
-# SDL may also replace the window when its renderer needs another visual, so the class is read
-# from whichever window holds the title at the moment.
+# SDL may replace its first window when the renderer wants another visual; the window it
+# presents in is final once the first frame is out, so the class is read from that one.
+wait_for 60 "the intro to present its first frame" presented 1
 find_intro() {
   intro_window=$(window_of korvan)
   [ -n "$intro_window" ] && class=$(xprop -id "$intro_window" WM_CLASS 2>/dev/null) &&
     [ "$class" = 'WM_CLASS(STRING) = "korvan", "korvan"' ]
 }
 class=""
-wait_for 20 find_intro || fail "no korvan window with class korvan (last seen: ${class:-none})"
-wait_for 10 frames_grow || fail "no frames presented"
+poll 60 find_intro || fail "no korvan window with class korvan (last seen: ${class:-none})"
+wait_for 60 "frames to follow the first one" presented 5
 echo "window class korvan; frames running"
 
-xmessage -name other "another window" >/dev/null 2>&1 &
-pids+=($!)
-wait_for 10 window_of other || fail "the other window did not show"
-xdotool windowactivate --sync "$(window_of other)"
-sleep 0.5
-stopped=$(frames)
-sleep 1
-[ "$(frames)" -eq "$stopped" ] || fail "frames went on without the focus ($stopped -> $(frames))"
+spawn other xmessage -name other "another window"
+wait_window other
+wait_for 60 "the other window to take the focus" activate "$window"
+# Stopped means no frame for a whole second; a running intro presents one every 10 ms.
+frames_still() {
+  local before
+  before=$(frame_count "$work/frames")
+  sleep 1
+  [ "$(frame_count "$work/frames")" -eq "$before" ]
+}
+wait_for 60 "frames to stop while another window has the focus" frames_still
+stopped=$(frame_count "$work/frames")
 echo "focus lost: frames stopped at $stopped"
 
-wait_for 10 xdotool windowactivate --sync "$intro_window" || fail "cannot give the intro the focus"
-wait_for 10 frames_grow || fail "frames did not come back with the focus"
-echo "focus back: frames resumed ($stopped -> $(frames))"
+wait_for 60 "the intro to take the focus back" activate "$intro_window"
+wait_for 60 "frames to come back with the focus" presented $((stopped + 5))
+echo "focus back: frames resumed ($stopped -> $(frame_count "$work/frames"))"
 
 # The box is a window of its own with the same title; the window manager's list names it.
 credits_box() {
   local id
   for id in $(wmctrl -l | awk '$NF == "korvan" { print $1 }'); do
-    [ $((id)) -ne $((intro_window)) ] && echo "$id" && return 0
+    [ $((id)) -ne $((intro_window)) ] && box=$id && return 0
   done
   return 1
 }
 wmctrl -i -c "$intro_window" || fail "wmctrl could not close the window"
-wait_for 10 credits_box || fail "no credits box after closing"
+wait_for 60 "the credits box after closing the window" credits_box
 echo "closed by the window manager: credits box up"
-xdotool windowactivate --sync "$(credits_box)" key Return
-for ((i = 0; i < 100; i++)); do
-  kill -0 "$intro" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$intro" 2>/dev/null && fail "the intro did not end after the credits box"
-wait "$intro"
-status=$?
-[ "$status" -eq 0 ] || fail "exit code $status; stderr: $(cat "$work/stderr")"
+wait_for 60 "the credits box to take the focus" activate "$box"
+xdotool key Return || fail "xdotool could not press Return"
+ended() { ! running "$intro"; }
+wait_for 60 "the intro to end after Return on the credits box" ended
+reap "$intro"
+[ "$status" -eq 0 ] || fail "exit code $status; output: $(cat "$work/intro.log")"
 echo "credits closed: exit code 0"

@@ -71,7 +71,7 @@ for arch in x64:pei-x86-64 x86:pei-i386; do
   compare_list "$zip_name.zip" "$expect_windows" "$(sed -n "s|^$zip_name/||p" <<<"$files")"
   unzip -q "$dist/$zip_name.zip" -d "$work" || exit 1
   header=$(TZ=UTC objdump -p "$work/$zip_name/korvan.exe" 2>/dev/null)
-  grep -q "file format ${arch#*:}" <<<"$header" || fail "$zip_name/korvan.exe is not ${arch#*:}"
+  grep -q "format ${arch#*:}$" <<<"$header" || fail "$zip_name/korvan.exe is not ${arch#*:}"
   grep -q "^Time/Date.*Thu Jan  1 00:00:00 1970" <<<"$header" ||
     fail "$zip_name/korvan.exe carries a link time: $(grep '^Time/Date' <<<"$header")"
 done
@@ -89,5 +89,5 @@ for archive in "$dist"/korvan-*; do
   esac | grep -a -q -F -- "$source_dir" && fail "$(basename "$archive") holds the path $source_dir"
 done
 
-[ "$failures" -eq 0 ] && echo "archives of korvan $version: file lists, owners, times and programs as expected"
+[ "$failures" -eq 0 ] && echo "archives of korvan $version: contents, owners, times and programs as expected"
 exit $((failures > 0))

@@ -1,0 +1,226 @@
+// The browser display of the portable platform (WebAssembly), in place of display_sdl.cpp: the
+// only file that knows the page. The emulated 640x480 screen is the page's canvas; each flipped
+// picture (already RGB, present.cpp) is put into it as RGBA, and the page's CSS scales it to fit
+// at 4:3 with nearest-pixel scaling. Keys, focus and visibility arrive as html5.h callbacks and
+// wait in a small queue until DisplayPumpEvents turns them into window messages, as SDL's event
+// queue does on the desktop. Message boxes are modal dialogs of the page (its `Module.page`).
+//
+// The program's blocking waits (GetMessage, Sleep, a message box) run under ASYNCIFY: each one
+// goes through emscripten_sleep, which hands control back to the browser until it is over.
+// html5.h calls used: emscripten_set_keydown/keyup_callback, emscripten_set_focus/blur_callback,
+// emscripten_set_visibilitychange_callback, emscripten_sleep.
+#include "world.h"
+
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <deque>
+#include <vector>
+
+namespace portable {
+namespace {
+
+// How often a modal box looks whether the page's dialog has been closed.
+constexpr unsigned kBoxPollMs = 15;
+
+bool g_bStarted = false;
+bool g_bWindowShown = false;
+bool g_bBoxUp = false;
+// The page is active while the window has the focus and the tab is visible.
+bool g_bFocused = true;
+bool g_bVisible = true;
+struct SKeyEvent {
+    UINT nMsg;
+    UINT nVk;
+};
+std::deque<SKeyEvent> g_PendingKeys;
+std::vector<std::uint8_t> g_Rgba(kScreenWidth * kScreenHeight * 4, 0);
+const std::uint8_t* g_pLastPicture = nullptr;
+
+// Virtual-key code of a DOM keyCode (which already uses the Win32 numbers for these keys);
+// 0 for keys the program never sees.
+UINT VirtualKeyOf(unsigned long nKeyCode)
+{
+    if ((nKeyCode >= 'A' && nKeyCode <= 'Z') || (nKeyCode >= '0' && nKeyCode <= '9'))
+        return static_cast<UINT>(nKeyCode);
+    if (nKeyCode >= VK_F1 && nKeyCode <= VK_F1 + 11)
+        return static_cast<UINT>(nKeyCode);
+    switch (nKeyCode) {
+    case VK_ESCAPE: case VK_RETURN: case VK_SPACE: case VK_BACK: case VK_TAB:
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
+    case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE: case VK_PAUSE:
+    case VK_SHIFT: case VK_CONTROL: case VK_MENU:
+        return static_cast<UINT>(nKeyCode);
+    default:
+        return 0;
+    }
+}
+
+// Keys whose browser meaning (help, scrolling, stopping the load) would fight the intro's.
+// Reload, the browser's fullscreen, developer tools and every shortcut with a modifier stay
+// the browser's.
+bool KeepFromBrowser(UINT nVk, const EmscriptenKeyboardEvent& key)
+{
+    if (key.ctrlKey || key.altKey || key.metaKey)
+        return false;
+    switch (nVk) {
+    case VK_F1: case VK_ESCAPE: case VK_RETURN: case VK_SPACE: case VK_BACK:
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
+    case VK_PRIOR: case VK_NEXT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+EM_BOOL OnKey(int nEventType, const EmscriptenKeyboardEvent* pKey, void*)
+{
+    const UINT nVk = VirtualKeyOf(pKey->keyCode);
+    if (!nVk || !g_bWindowShown)
+        return EM_FALSE;
+    // Alt+Enter is the page's fullscreen switch (index.html), like the desktop's.
+    if (nVk == VK_RETURN && pKey->altKey)
+        return EM_FALSE;
+    // While a box is up its dialog takes the keys, as a modal box does on Windows.
+    if (!g_bBoxUp)
+        g_PendingKeys.push_back(
+            {static_cast<UINT>(nEventType == EMSCRIPTEN_EVENT_KEYDOWN ? WM_KEYDOWN : WM_KEYUP), nVk});
+    return KeepFromBrowser(nVk, *pKey) ? EM_TRUE : EM_FALSE;  // EM_TRUE: preventDefault
+}
+
+EM_BOOL OnFocus(int nEventType, const EmscriptenFocusEvent*, void*)
+{
+    g_bFocused = nEventType == EMSCRIPTEN_EVENT_FOCUS;
+    return EM_FALSE;
+}
+
+EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* pEvent, void*)
+{
+    g_bVisible = !pEvent->hidden;
+    return EM_FALSE;
+}
+
+void Redraw()
+{
+    if (!g_pLastPicture)
+        return;
+    const std::uint8_t* pRgb = g_pLastPicture;
+    std::uint8_t* pRgba = g_Rgba.data();
+    for (int i = 0; i < kScreenWidth * kScreenHeight; ++i, pRgb += 3, pRgba += 4) {
+        pRgba[0] = pRgb[0];
+        pRgba[1] = pRgb[1];
+        pRgba[2] = pRgb[2];
+        pRgba[3] = 255;
+    }
+    EM_ASM({ Module.page.showPicture(HEAPU8.subarray($0, $0 + $1)); }, g_Rgba.data(),
+           static_cast<int>(g_Rgba.size()));
+}
+
+}  // namespace
+
+bool DisplayStart(std::string& error)
+{
+    const bool bPage = EM_ASM_INT({ return typeof Module.page == 'object' ? 1 : 0; });
+    if (!bPage) {
+        error = "not running in the web page";
+        return false;
+    }
+    g_bFocused = EM_ASM_INT({ return document.hasFocus() ? 1 : 0; });
+    g_bVisible = EM_ASM_INT({ return document.hidden ? 0 : 1; });
+    const char* pszWindow = EMSCRIPTEN_EVENT_TARGET_WINDOW;
+    emscripten_set_keydown_callback(pszWindow, nullptr, EM_TRUE, OnKey);
+    emscripten_set_keyup_callback(pszWindow, nullptr, EM_TRUE, OnKey);
+    // Not in the capture phase: there every element's focus change (a dialog's button) would
+    // pass by, and only the window's own focus counts.
+    emscripten_set_focus_callback(pszWindow, nullptr, EM_FALSE, OnFocus);
+    emscripten_set_blur_callback(pszWindow, nullptr, EM_FALSE, OnFocus);
+    emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, OnVisibility);
+    g_bStarted = true;
+    return true;
+}
+
+void DisplayShutdown()
+{
+    if (!g_bStarted)
+        return;
+    DisplayDestroyWindow();
+    emscripten_html5_remove_all_event_listeners();
+    g_bStarted = false;
+}
+
+void DisplayShowWindow(const char* pszTitle, const SIconImage*)
+{
+    // The page's favicon is the program's icon already.
+    if (!g_bStarted || g_bWindowShown)
+        return;
+    g_bWindowShown = true;
+    EM_ASM({ Module.page.showWindow(UTF8ToString($0)); }, pszTitle);
+}
+
+void DisplayHideWindow()
+{
+    if (g_bWindowShown)
+        EM_ASM({ Module.page.hideWindow(); });
+}
+
+void DisplayDestroyWindow()
+{
+    DisplayHideWindow();
+    g_bWindowShown = false;
+    g_pLastPicture = nullptr;
+    g_PendingKeys.clear();
+}
+
+void DisplayShowPicture(const std::uint8_t* pRgb)
+{
+    if (!g_bWindowShown)
+        return;
+    g_pLastPicture = pRgb;
+    Redraw();
+    // The browser paints between tasks: give it the turn, as Flip waits for the display.
+    emscripten_sleep(0);
+}
+
+void DisplaySetCursorVisible(bool bVisible)
+{
+    if (g_bWindowShown)
+        EM_ASM({ Module.page.setCursorVisible($0); }, bVisible);
+}
+
+void DisplayPumpEvents(DWORD waitMs)
+{
+    if (!g_bStarted)
+        return;
+    if (waitMs > 0 && g_PendingKeys.empty())
+        emscripten_sleep(waitMs);  // the browser's callbacks run meanwhile
+    EM_ASM({ Module.page.pumped(); });
+    if (g_bWindowShown)
+        SetAppActive(g_bFocused && g_bVisible);
+    while (!g_PendingKeys.empty()) {
+        const SKeyEvent key = g_PendingKeys.front();
+        g_PendingKeys.pop_front();
+        PostKeyMessage(key.nMsg, key.nVk);
+    }
+}
+
+void DisplayWait(DWORD ms)
+{
+    emscripten_sleep(ms);
+}
+
+bool DisplayMessageBox(const char* pszText, const char* pszCaption)
+{
+    if (!g_bStarted)
+        return false;
+    // The page's dialog is modal: nothing under it takes input and no frame is drawn, since
+    // the program waits here without dispatching anything.
+    g_bBoxUp = true;
+    EM_ASM({ Module.page.showMessageBox(UTF8ToString($0), UTF8ToString($1)); }, pszText,
+           pszCaption);
+    while (EM_ASM_INT({ return Module.page.messageBoxOpen() ? 1 : 0; }))
+        emscripten_sleep(kBoxPollMs);
+    g_bBoxUp = false;
+    return true;
+}
+
+}  // namespace portable

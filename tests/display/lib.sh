@@ -1,0 +1,192 @@
+# Harness for tests that run the intro in a real display session (sourced by bash scripts,
+# not run). Every session has its own work folder and its own X server, whose display number
+# the server picks itself (-displayfd), so sessions run side by side with each other and with
+# anything else on the machine. Every wait is for a condition, with a limit and a message
+# that names what did not happen.
+#
+#   session_start WORK_DIR        fresh WORK_DIR ($work); HOME-like folders inside it; on exit,
+#                                 every process started through `spawn` is ended
+#   require_tools TOOL...         a missing tool skips the test (exit 77), or fails it when
+#                                 CI=true; either way naming the Debian package to install
+#   spawn NAME COMMAND...         COMMAND in the background, output in $work/NAME.log, pid in
+#                                 $spawned (ended on exit)
+#   reap PID                      waits for a spawned process to end; its exit code in $status
+#   start_xvfb [WxHxD]            own Xvfb; returns once it accepts connections; exports DISPLAY
+#   start_wm                      openbox; returns once it manages the screen
+#   window_of TITLE               id of a visible window titled exactly TITLE (empty if none)
+#   wait_window TITLE [LIMIT]     waits for such a window; its id in $window
+#   frame_count DIR               frames presented so far (files frame-*.png of --capture DIR)
+#   wait_frames DIR N [LIMIT]     waits until N more frames than now were presented
+#   running PID                   whether the process runs (a zombie does not)
+#   poll LIMIT COMMAND...         runs COMMAND until it succeeds; status 1 after LIMIT seconds
+#   wait_for LIMIT WHAT COMMAND...  the same, but fails the test naming WHAT on time-out
+#   fail MESSAGE...               "FAIL: MESSAGE" and exit 1
+#
+# Limits are generous (a loaded machine is slow, never wrong); seconds of wall-clock time.
+
+# Debian package of each tool the display suites call (tests/tools_packages.sh checks that
+# the Makefile installs every one of them).
+package_of() {
+  case "$1" in
+    Xvfb) echo xvfb ;;
+    openbox) echo openbox ;;
+    wmctrl) echo wmctrl ;;
+    xdotool) echo xdotool ;;
+    xprop | xdpyinfo | xmessage | xwininfo) echo x11-utils ;;
+    *) echo "$1" ;;
+  esac
+}
+
+_display_lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# The test's own output, kept apart so a failure inside a polled command is still seen.
+exec 8>&1
+fail() {
+  echo "FAIL: $*" >&8
+  exit 1
+}
+
+require_tools() {
+  local tool missing=() packages=()
+  for tool in "$@"; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+      missing+=("$tool")
+      packages+=("$(package_of "$tool")")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local what
+  what="not installed: ${missing[*]}; apt-get install $(printf '%s\n' "${packages[@]}" |
+    sort -u | tr '\n' ' ')(make deps-display does it)"
+  [ "${CI:-}" = true ] && fail "$what"
+  echo "skipped: $what"
+  exit 77
+}
+
+poll() {
+  local limit=$1
+  shift
+  local deadline=$((SECONDS + limit))
+  while :; do
+    "$@" >/dev/null 2>&1 && return 0
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
+wait_for() {
+  local limit=$1 what=$2
+  shift 2
+  poll "$limit" "$@" || fail "gave up after ${limit} s waiting for $what"
+}
+
+# A child that ended but was not waited for yet is a zombie, which `kill -0` still finds.
+running() {
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+  stat=${stat##*) }
+  [ "${stat:0:1}" != Z ]
+}
+
+_session_pids=()
+_session_cleanup() {
+  local pid
+  for pid in "${_session_pids[@]}"; do kill "$pid" 2>/dev/null; done
+  _session_ended() {
+    local pid
+    for pid in "${_session_pids[@]}"; do running "$pid" && return 1; done
+    return 0
+  }
+  poll 30 _session_ended || for pid in "${_session_pids[@]}"; do kill -KILL "$pid" 2>/dev/null; done
+  for pid in "${_session_pids[@]}"; do wait "$pid" 2>/dev/null; done
+}
+
+session_start() {
+  work=$1
+  rm -rf "$work" && mkdir -p "$work" || fail "cannot create the work folder $work"
+  work=$(cd "$work" && pwd)
+  trap _session_cleanup EXIT
+  # Nothing of one session lands where another (or the user's desktop) keeps its files.
+  mkdir -p "$work/home/config" "$work/home/cache" "$work/home/data" "$work/home/runtime"
+  chmod 700 "$work/home/runtime"
+  export XDG_CONFIG_HOME="$work/home/config" XDG_CACHE_HOME="$work/home/cache"
+  export XDG_DATA_HOME="$work/home/data" XDG_RUNTIME_DIR="$work/home/runtime"
+  # Sanitizer builds: the display suites' leak suppressions (none today; see the file).
+  export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$_display_lib_dir/lsan.supp"
+  # No session bus: libdbus would otherwise start one for the display and leave it running.
+  export DBUS_SESSION_BUS_ADDRESS=disabled:
+  unset DISPLAY WAYLAND_DISPLAY SDL_VIDEODRIVER SDL_VIDEO_X11_WMCLASS SDL_VIDEO_WAYLAND_WMCLASS
+}
+
+spawn() {
+  local name=$1
+  shift
+  "$@" </dev/null >"$work/$name.log" 2>&1 8>&- &
+  spawned=$!
+  _session_pids+=("$spawned")
+}
+
+reap() {
+  local pid kept=()
+  wait "$1"
+  status=$?
+  for pid in "${_session_pids[@]}"; do [ "$pid" = "$1" ] || kept+=("$pid"); done
+  _session_pids=("${kept[@]}")
+}
+
+# -displayfd: the server takes the first free display number and writes it, then a newline,
+# once it listens. -noreset: without it the server resets whenever its last client leaves
+# (a probe like xdpyinfo or wmctrl) and drops every client connecting at that moment.
+start_xvfb() {
+  local screen=${1:-1024x768x24} fd_file="$work/xvfb.displayfd"
+  : >"$fd_file"
+  spawn xvfb Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$fd_file"
+  _xvfb_pid=$spawned
+  _displayfd_complete() {
+    running "$_xvfb_pid" || fail "Xvfb ended at start: $(cat "$work/xvfb.log")"
+    [ "$(tail -c 1 "$fd_file" | od -An -c | tr -d ' ')" = '\n' ]
+  }
+  wait_for 60 "Xvfb to report its display number" _displayfd_complete
+  export DISPLAY=":$(head -n 1 "$fd_file")"
+  _x_accepts() {
+    running "$_xvfb_pid" || fail "Xvfb on $DISPLAY ended: $(cat "$work/xvfb.log")"
+    xdpyinfo >/dev/null 2>&1
+  }
+  wait_for 60 "the X server on $DISPLAY to accept connections" _x_accepts
+}
+
+# The window manager manages the screen once it announces itself on the root window
+# (_NET_SUPPORTING_WM_CHECK, what wmctrl -m reads); it has selected the root's events by then.
+start_wm() {
+  spawn openbox openbox
+  _wm_pid=$spawned
+  _wm_manages() {
+    running "$_wm_pid" || fail "openbox ended at start: $(cat "$work/openbox.log")"
+    wmctrl -m >/dev/null 2>&1
+  }
+  wait_for 60 "openbox to manage the screen of $DISPLAY" _wm_manages
+}
+
+window_of() {
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
+}
+
+wait_window() {
+  local title=$1 limit=${2:-60}
+  _window_shown() {
+    window=$(window_of "$title")
+    [ -n "$window" ]
+  }
+  wait_for "$limit" "a visible window titled '$title'" _window_shown
+}
+
+frame_count() {
+  find "$1" -maxdepth 1 -name 'frame-*.png' | wc -l
+}
+
+wait_frames() {
+  local dir=$1 more=$2 limit=${3:-60}
+  local target=$(($(frame_count "$dir") + more))
+  _frames_reached() { [ "$(frame_count "$dir")" -ge "$target" ]; }
+  wait_for "$limit" "$more more presented frames in $dir" _frames_reached
+}

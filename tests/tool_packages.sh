@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Every command the display, Wine and release scripts call comes from a Debian package that the Makefile
+# installs before that stage runs (or from one every Debian system has), so a fresh machine
+# never meets a missing tool halfway through `make test`.
+# Commands are found by reading the suites' scripts: every word outside comments that names
+# an installed program. Usage: tool_packages.sh SOURCE_DIR
+set -uo pipefail
+src=$(cd "$1" && pwd)
+command -v dpkg-query >/dev/null 2>&1 || { echo "skipped: not a Debian system"; exit 77; }
+
+# The Makefile's package lists named as arguments, with everything they depend on.
+installed_by() {
+  local list
+  for list in "$@"; do make -s --no-print-directory -C "$src" "print-$list"; done |
+    xargs apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts \
+      --no-breaks --no-replaces --no-enhances 2>/dev/null | grep -E '^[a-z0-9]' | sort -u
+}
+
+# Words in command position or after a harness word that runs its argument, read roughly:
+# comments and quoted text without a command substitution are dropped, options and paths
+# are not words, nor are the names of assigned variables.
+commands_in() {
+  sed -e 's/^[[:space:]]*#.*//' -e 's/[[:space:]]#.*//' \
+      -e "s/'[^']*'//g" -e 's/"[^"$]*"//g' -e 's/[A-Za-z_][A-Za-z0-9_]*+\{0,1\}=//g' "$@" |
+    grep -oE '(^|[^A-Za-z0-9_.+/${}=-])[A-Za-z_][A-Za-z0-9_.+-]*' |
+    sed -E 's/^[^A-Za-z_]//' | sort -u
+}
+
+failures=0
+checked=0
+# check GROUP "MAKEFILE LISTS" FILE...
+check() {
+  local group=$1 lists=$2 allowed word path paths=() words=() package
+  shift 2
+  allowed=$(installed_by $lists)
+  for word in $(commands_in "$@"); do
+    [ "$(type -t "$word")" = file ] || continue
+    path=$(readlink -f "$(command -v "$word")")
+    case "$path" in /usr/local/*) continue ;; esac
+    words+=("$word") paths+=("$path")
+  done
+  # One query for all: "package: /path" for each file dpkg knows (merged /usr: maybe as /bin).
+  local owners
+  owners=$(dpkg-query -S "${paths[@]}" "${paths[@]#/usr}" 2>/dev/null)
+  for i in "${!words[@]}"; do
+    package=$(awk -v f="${paths[$i]}" -v g="${paths[$i]#/usr}" \
+      '{ p = $1; sub(/:$/, "", p); sub(/:[a-z0-9]+$/, "", p) }
+       $2 == f || $2 == g { print p; exit }' <<<"$owners")
+    [ -n "$package" ] || continue  # not from a package: built here
+    checked=$((checked + 1))
+    grep -qx "$package" <<<"$allowed" && continue
+    case "$(dpkg-query -W -f='${Essential} ${Priority}' "$package" 2>/dev/null)" in
+      "yes "* | *" required") continue ;;  # on every Debian system
+    esac
+    echo "$group: '${words[$i]}' comes from the package $package, which the Makefile does" \
+         "not install for that stage (add it to one of: $lists)"
+    failures=$((failures + 1))
+  done
+}
+
+shopt -s nullglob globstar
+# `make test-native` installs NATIVE_PKGS and DISPLAY_PKGS; `make test-wine` WINDOWS_PKGS and
+# WINE_PKGS.
+check display "NATIVE_PKGS DISPLAY_PKGS" "$src"/tests/display/*.sh
+check wine "WINDOWS_PKGS WINE_PKGS" "$src"/scripts/wine-*.sh "$src"/tests/wine/**/*.sh
+# `make dist` and `make animation` install NATIVE_PKGS, WINDOWS_PKGS and RELEASE_PKGS; the
+# release checks run in `make test-native`, which installs RELEASE_PKGS too.
+check release "NATIVE_PKGS WINDOWS_PKGS RELEASE_PKGS" "$src"/scripts/dist.sh \
+  "$src"/scripts/make-animation.sh "$src"/tests/release/*.sh
+# `make web` installs WEB_PKGS before it builds the libraries for the browser.
+check web "WEB_PKGS" "$src"/scripts/web-libs.sh
+
+[ "$checked" -gt 0 ] || { echo "no commands found in the suites' scripts"; exit 1; }
+[ "$failures" -eq 0 ] || exit 1
+echo "$checked commands, each from a package the Makefile installs"

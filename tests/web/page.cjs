@@ -1,0 +1,198 @@
+// The page in headless Chromium (puppeteer-core), against the native program as reference:
+//  - the canvas at frame 150 (held there by an about box) equals the native frame 150, pixel
+//    for pixel, and the box shows the native about box's caption and exact text;
+//  - Enter closes it and frames go on; Escape brings the credits box with the native text;
+//    closing it ends the intro, and "Play again" starts it anew;
+//  - a blurred window and a hidden tab present no frames while the program keeps running its
+//    message loop, and frames resume when the page is back;
+//  - a missing korvan.wasm, an HTML page in its place, a bad option and a browser without
+//    WebAssembly each show their one-line error, never a black page.
+// Every wait counts frames or message-loop turns; none waits for a time.
+//   node page.cjs SITE_DIR NATIVE_KORVAN WORK_DIR      (screenshots stay in WORK_DIR)
+'use strict';
+const fs = require('fs');
+const path = require('path');
+const { runProgram, parseBoxes, readPngRgb, serveSite, launchChromium } = require('./support.cjs');
+
+const [siteDir, nativeProgram, workDir] = process.argv.slice(2);
+const kFrame = 150;
+// A safety net against a hang, not a measurement: every wait ends on a count long before.
+const kWait = { timeout: 120000, polling: 20 };
+
+const failures = [];
+function check(name, ok, detail) {
+  console.log(`${ok ? 'ok  ' : 'FAIL'} ${name}${ok || !detail ? '' : `: ${detail}`}`);
+  if (!ok)
+    failures.push(name);
+}
+
+function nativeReference() {
+  const dir = path.join(workDir, 'native');
+  const run = runProgram(nativeProgram, ['--headless', '--frames', String(kFrame), '--key',
+                                         `${kFrame}:F1`, '--capture', dir]);
+  if (run.status !== 0)
+    throw new Error(`the native reference run ended with ${run.status}: ${run.stderr}`);
+  const [about, credits] = parseBoxes(run.stdout);
+  const frame = readPngRgb(path.join(dir, `frame-${String(kFrame).padStart(6, '0')}.png`));
+  return { about, credits, frame };
+}
+
+const stats = (page) => page.evaluate(() => ({ ...window.korvan }));
+const dialog = (page) => page.evaluate(() => {
+  const box = document.getElementById('box');
+  return { open: box.open, caption: document.getElementById('box-caption').textContent,
+           text: document.getElementById('box-text').textContent };
+});
+
+async function canvasRgb(page) {
+  const base64 = await page.evaluate(() => {
+    const canvas = document.getElementById('screen');
+    const rgba = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    let binary = '';
+    for (let i = 0; i < rgba.length; i += 4)
+      binary += String.fromCharCode(rgba[i], rgba[i + 1], rgba[i + 2]);
+    return btoa(binary);
+  });
+  return Buffer.from(base64, 'base64');
+}
+
+function differingPixels(a, b) {
+  if (a.length !== b.length)
+    return Math.max(a.length, b.length) / 3;
+  let count = 0;
+  for (let i = 0; i < a.length; i += 3)
+    if (a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2])
+      ++count;
+  return count;
+}
+
+async function waitForMore(page, key, count) {
+  const start = (await stats(page))[key];
+  await page.waitForFunction((k, n) => window.korvan[k] >= n, kWait, key, start + count);
+}
+
+async function boxesAndEnding(page, url, reference) {
+  // A HiDPI screen: the canvas must be 4:3 in whole device pixels and fit the window.
+  await page.setViewport({ width: 1000, height: 700, deviceScaleFactor: 2 });
+  await page.goto(`${url}/?key=${kFrame}:F1`);
+  await page.waitForFunction(() => document.getElementById('box').open, kWait);
+  const differing = differingPixels(await canvasRgb(page), reference.frame.rgb);
+  check(`canvas under the about box equals native frame ${kFrame}`, differing === 0,
+        `${differing} pixels differ`);
+  const about = await dialog(page);
+  check('F1 shows the about box with the exact caption and text',
+        about.caption === reference.about.caption && about.text === reference.about.text,
+        JSON.stringify(about));
+  const size = await page.evaluate(() => {
+    const r = document.getElementById('screen').getBoundingClientRect();
+    return { w: r.width * devicePixelRatio, h: r.height * devicePixelRatio,
+             fits: r.width <= innerWidth && r.height <= innerHeight, ratio: devicePixelRatio };
+  });
+  check('the picture is 4:3 in whole device pixels and fits the window',
+        size.ratio === 2 && Number.isInteger(size.w) && size.w * 3 === size.h * 4 && size.fits &&
+        size.h > 1400 - 4, JSON.stringify(size));
+  await page.screenshot({ path: path.join(workDir, 'about-box.png') });
+
+  await page.keyboard.press('Enter');
+  await waitForMore(page, 'pictures', 30);
+  check('Enter closes the about box and frames go on', !(await dialog(page)).open);
+
+  await page.keyboard.press('Escape');
+  await page.waitForFunction(() => document.getElementById('box').open, kWait);
+  const credits = await dialog(page);
+  check('Escape shows the credits box with the exact caption and text',
+        credits.caption === reference.credits.caption && credits.text === reference.credits.text,
+        JSON.stringify(credits));
+  await page.screenshot({ path: path.join(workDir, 'credits-box.png') });
+  await page.keyboard.press('Escape');
+  await page.waitForFunction(() => window.korvan.state !== 'running', kWait);
+  const ended = await page.evaluate(() => ({ state: window.korvan.state, code: window.korvan.exitCode,
+                                             text: document.getElementById('status').innerText }));
+  check('after the credits the page says the intro has ended and offers to play again',
+        ended.state === 'ended' && ended.code === 0 && /The intro has ended\.\s*Play again/.test(ended.text),
+        JSON.stringify(ended));
+  await page.screenshot({ path: path.join(workDir, 'ended.png') });
+  await page.click('#status button');
+  await waitForMore(page, 'pictures', 30);
+  check('Play again starts the intro anew', (await stats(page)).state === 'running');
+}
+
+// Frames stop once the program has taken the change (one message-loop turn later), and stay
+// stopped for 30 more turns.
+async function expectNoFramesWhile(page, name, turns) {
+  await waitForMore(page, 'pumps', 1);
+  const before = await stats(page);
+  await waitForMore(page, 'pumps', turns);
+  const after = await stats(page);
+  check(name, after.pictures === before.pictures,
+        `${after.pictures - before.pictures} pictures in ${after.pumps - before.pumps} turns`);
+}
+
+async function focusAndVisibility(browser, page) {
+  await page.evaluate(() => window.dispatchEvent(new FocusEvent('blur')));
+  await expectNoFramesWhile(page, 'a blurred window presents no frames', 30);
+  await page.evaluate(() => window.dispatchEvent(new FocusEvent('focus')));
+  await waitForMore(page, 'pictures', 10);
+  check('frames resume when the window has the focus again', true);
+
+  const other = await browser.newPage();
+  await other.bringToFront();
+  check('the tab is hidden behind another', await page.evaluate(() => document.hidden));
+  // Timers of a hidden tab run about once a second: a few turns are enough.
+  await expectNoFramesWhile(page, 'a hidden tab presents no frames', 3);
+  await page.bringToFront();
+  await waitForMore(page, 'pictures', 10);
+  check('frames resume when the tab is shown again', true);
+  await other.close();
+}
+
+async function errors(browser, url) {
+  const cases = [
+    ['/missing/', 'korvan.wasm could not be loaded: the server answered 404'],
+    ['/spa/', 'korvan.wasm is not a WebAssembly file (the server sent text/html'],
+    ['/?frames=abc', "invalid value 'abc' for --frames"],
+    ['/?capture=shots', 'The option "capture" is for the native program'],
+    ['/#no-wasm', 'This browser cannot run WebAssembly'],
+  ];
+  for (const [where, expected] of cases) {
+    const page = await browser.newPage();
+    if (where.endsWith('#no-wasm'))
+      await page.evaluateOnNewDocument(() => { delete window.WebAssembly; });
+    await page.goto(url + where);
+    await page.waitForFunction(() => window.korvan.state === 'error', kWait);
+    const shown = await page.evaluate(() => ({
+      text: document.getElementById('status').innerText,
+      visible: !document.getElementById('status').hidden,
+    }));
+    check(`${where}: the page says "${expected}..."`, shown.visible && shown.text.includes(expected),
+          JSON.stringify(shown.text));
+    if (where === '/missing/')
+      await page.screenshot({ path: path.join(workDir, 'missing-wasm.png') });
+    await page.close();
+  }
+}
+
+(async () => {
+  fs.rmSync(workDir, { recursive: true, force: true });
+  fs.mkdirSync(workDir, { recursive: true });
+  const reference = nativeReference();
+  const server = await serveSite(siteDir);
+  const browser = await launchChromium();
+  try {
+    const page = await browser.newPage();
+    page.on('pageerror', (error) => console.log(`page error: ${error.message}`));
+    await boxesAndEnding(page, server.url, reference);
+    await focusAndVisibility(browser, page);
+    await errors(browser, server.url);
+  } finally {
+    await browser.close();
+    server.close();
+  }
+  if (failures.length) {
+    console.error(`${failures.length} checks failed; screenshots in ${workDir}`);
+    process.exit(1);
+  }
+})().catch((error) => {
+  console.error(error);
+  process.exit(1);
+});

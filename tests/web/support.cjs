@@ -1,0 +1,132 @@
+// Helpers shared by the web suites: runs of the native program (the reference), a PNG reader
+// for its captures, a static server for the site on 127.0.0.1 and headless Chromium.
+'use strict';
+const { spawnSync } = require('child_process');
+const fs = require('fs');
+const http = require('http');
+const path = require('path');
+const zlib = require('zlib');
+
+// Runs a program to its end; its status, output and errors.
+function runProgram(command, args) {
+  const result = spawnSync(command, args, { encoding: 'utf8', maxBuffer: 64 << 20 });
+  if (result.error)
+    throw new Error(`${command} could not run: ${result.error.message}`);
+  return { status: result.status, stdout: result.stdout, stderr: result.stderr };
+}
+
+// The message boxes a headless run printed: "[caption]" on a line, then the text.
+function parseBoxes(stdout) {
+  const boxes = [];
+  for (const line of stdout.replace(/\n$/, '').split('\n')) {
+    const caption = /^\[(.*)\]$/.exec(line);
+    if (caption)
+      boxes.push({ caption: caption[1], lines: [] });
+    else if (boxes.length)
+      boxes[boxes.length - 1].lines.push(line);
+  }
+  return boxes.map((box) => ({ caption: box.caption, text: box.lines.join('\n') }));
+}
+
+// The pixels of an 8-bit RGB or RGBA PNG (what the capture writes), as RGB.
+function readPngRgb(file) {
+  const data = fs.readFileSync(file);
+  let offset = 8;
+  let width = 0, height = 0, channels = 0;
+  const idat = [];
+  while (offset < data.length) {
+    const length = data.readUInt32BE(offset);
+    const type = data.toString('latin1', offset + 4, offset + 8);
+    const body = data.subarray(offset + 8, offset + 8 + length);
+    if (type === 'IHDR') {
+      width = body.readUInt32BE(0);
+      height = body.readUInt32BE(4);
+      if (body[8] !== 8 || (body[9] !== 2 && body[9] !== 6) || body[12] !== 0)
+        throw new Error(`${file}: not an 8-bit RGB(A) non-interlaced PNG`);
+      channels = body[9] === 2 ? 3 : 4;
+    } else if (type === 'IDAT') {
+      idat.push(body);
+    }
+    offset += 12 + length;
+  }
+  const raw = zlib.inflateSync(Buffer.concat(idat));
+  const stride = width * channels;
+  const pixels = Buffer.alloc(stride * height);
+  for (let y = 0; y < height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    const row = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
+    for (let x = 0; x < stride; ++x) {
+      const a = x >= channels ? pixels[y * stride + x - channels] : 0;
+      const b = y > 0 ? pixels[(y - 1) * stride + x] : 0;
+      const c = x >= channels && y > 0 ? pixels[(y - 1) * stride + x - channels] : 0;
+      let predictor = 0;
+      if (filter === 1) predictor = a;
+      else if (filter === 2) predictor = b;
+      else if (filter === 3) predictor = (a + b) >> 1;
+      else if (filter === 4) {
+        const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+        predictor = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      }
+      pixels[y * stride + x] = (row[x] + predictor) & 0xff;
+    }
+  }
+  if (channels === 3)
+    return { width, height, rgb: pixels };
+  const rgb = Buffer.alloc(width * height * 3);
+  for (let i = 0; i < width * height; ++i)
+    pixels.copy(rgb, i * 3, i * 4, i * 4 + 3);
+  return { width, height, rgb };
+}
+
+const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+                 '.png': 'image/png' };
+
+// Serves `siteDir` on 127.0.0.1 at a free port. Under /missing/ korvan.wasm is not there (404);
+// under /spa/ the host answers every unknown path with the page itself, as single-page hosts do.
+function serveSite(siteDir) {
+  const server = http.createServer((request, response) => {
+    let url = new URL(request.url, 'http://localhost').pathname;
+    let variant = '';
+    const match = /^\/(missing|spa)(\/.*)$/.exec(url);
+    if (match)
+      [, variant, url] = match;
+    if (url === '/')
+      url = '/index.html';
+    let file = path.join(siteDir, path.normalize(url));
+    if (variant && url === '/korvan.wasm') {
+      if (variant === 'missing') {
+        response.writeHead(404, { 'Content-Type': 'text/plain' });
+        response.end('not found');
+        return;
+      }
+      file = path.join(siteDir, 'index.html');
+    }
+    fs.readFile(file, (error, body) => {
+      if (error) {
+        response.writeHead(404, { 'Content-Type': 'text/plain' });
+        response.end('not found');
+        return;
+      }
+      response.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream',
+                                'Content-Length': body.length });
+      response.end(body);
+    });
+  });
+  return new Promise((resolve) => {
+    server.listen(0, '127.0.0.1', () => {
+      resolve({ url: `http://127.0.0.1:${server.address().port}`, close: () => server.close() });
+    });
+  });
+}
+
+async function launchChromium() {
+  const puppeteer = require('puppeteer-core');
+  return puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    // As root Chromium needs --no-sandbox; the page is our own, served from 127.0.0.1.
+    args: ['--no-sandbox', '--disable-dev-shm-usage', '--mute-audio'],
+  });
+}
+
+module.exports = { runProgram, parseBoxes, readPngRgb, serveSite, launchChromium };
