@@ -30,6 +30,10 @@ expect_windows="korvan.exe
 licences/gcc-runtime.txt
 licences/mingw-w64-runtime.txt
 README.txt"
+expect_web="index.html
+korvan.js
+korvan.png
+korvan.wasm"
 
 compare_list() {  # archive, expected, actual
   local want got
@@ -78,7 +82,10 @@ done
 
 web=korvan-$version-web
 if [ -f "$dist/$web.zip" ]; then
-  unzip -Z1 "$dist/$web.zip" | grep -qx "$web/index.html" || fail "$web.zip has no $web/index.html"
+  files=$(unzip -Z1 "$dist/$web.zip" | grep -v '/$')
+  compare_list "$web.zip" "$expect_web" "$(sed -n "s|^$web/||p" <<<"$files")"
+else
+  fail "no $web.zip"
 fi
 
 # No archive carries the checkout's path (from __FILE__, debug info or an install step).
