@@ -49,7 +49,8 @@ build: deps-native
 run: build
 	@scripts/play.sh build/app/korvan capture $(ARGS)
 
-# The program, its .desktop entry and icons under PREFIX (bin/, share/applications, share/icons).
+# The program, its .desktop entry, icons, manual page and AppStream metainfo under PREFIX (bin/,
+# share/applications, share/icons, share/man/man6, share/metainfo).
 install: build
 	$(CMAKE) --install build --prefix $(PREFIX)
 
