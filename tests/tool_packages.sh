@@ -11,7 +11,10 @@ command -v dpkg-query >/dev/null 2>&1 || { echo "skipped: not a Debian system"; 
 # The Makefile's package lists named as arguments, with everything they depend on.
 installed_by() {
   local list
-  for list in "$@"; do make -s --no-print-directory -C "$src" "print-$list"; done |
+  # Called from within make test: the outer make's jobserver is not ours to use.
+  for list in "$@"; do
+    env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL make -s --no-print-directory -C "$src" "print-$list"
+  done |
     xargs apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts \
       --no-breaks --no-replaces --no-enhances 2>/dev/null | grep -E '^[a-z0-9]' | sort -u
 }

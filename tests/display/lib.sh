@@ -155,14 +155,17 @@ start_xvfb() {
   wait_for 60 "the X server on $DISPLAY to accept connections" _x_accepts
 }
 
-# The window manager manages the screen once it announces itself on the root window
-# (_NET_SUPPORTING_WM_CHECK, what wmctrl -m reads); it has selected the root's events by then.
+# The window manager manages the screen once it has run its --startup command: openbox runs it
+# after managing the windows already there, just before it starts handling events. Its
+# _NET_SUPPORTING_WM_CHECK (what wmctrl -m reads) comes earlier, too early: a window mapped in
+# between was found neither way, and SDL waits for its MapNotify for ever.
 start_wm() {
-  spawn openbox openbox
+  rm -f "$work/wm.ready"
+  spawn openbox openbox --startup "touch $(printf '%q' "$work/wm.ready")"
   _wm_pid=$spawned
   _wm_manages() {
     running "$_wm_pid" || fail "openbox ended at start: $(cat "$work/openbox.log")"
-    wmctrl -m >/dev/null 2>&1
+    [ -e "$work/wm.ready" ] && wmctrl -m >/dev/null 2>&1
   }
   wait_for 60 "openbox to manage the screen of $DISPLAY" _wm_manages
 }
