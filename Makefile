@@ -5,19 +5,23 @@ CTEST  ?= ctest --output-on-failure -j $(JOBS)
 
 NATIVE_PKGS  := cmake g++ make pkg-config libsdl2-dev libfreetype-dev libpng-dev zlib1g-dev \
                 libgtest-dev libbenchmark-dev fonts-dejavu-core
-WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 mingw-w64-tools libgtest-dev
-WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
+WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libgtest-dev
+# wine32:i386 runs the 32-bit program; ensure-packages enables the i386 architecture for it.
+WINE_PKGS    := wine64 wine32:i386 xvfb xauth xdotool imagemagick x11-utils
 FUZZ_PKGS    := clang libclang-rt-14-dev
-DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils
+DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils weston imagemagick tesseract-ocr
 WEB_PKGS     := cmake make emscripten nodejs python3
 WEB_TEST_PKGS := chromium
+# Release archives, their checks (desktop entry, AppStream, manual page) and the README animation.
+RELEASE_PKGS := git zip unzip appstream desktop-file-utils man-db webp imagemagick
 
 ARGS   ?=
 PREFIX ?= /usr/local
 FRAMES ?= 1000
 
 .PHONY: all build run install capture test test-native test-asan test-fuzz windows test-wine bench clean \
-        deps-native deps-windows deps-wine deps-fuzz deps-display web serve test-web deps-web deps-web-test
+        deps-native deps-windows deps-wine deps-fuzz deps-display web serve test-web deps-web deps-web-test \
+        dist animation deps-release
 
 all: build
 
@@ -29,9 +33,15 @@ deps-display: ; @scripts/ensure-packages $(DISPLAY_PKGS)
 deps-web:     ; @scripts/ensure-packages $(WEB_PKGS)
 # npm comes with some builds of nodejs and as its own package with Debian's.
 deps-web-test: ; @scripts/ensure-packages $(WEB_TEST_PKGS) && { command -v npm >/dev/null || scripts/ensure-packages npm; }
+deps-release: ; @scripts/ensure-packages $(RELEASE_PKGS)
+
+CONFIGURE_NATIVE  := $(CMAKE) -S . -B build
+CONFIGURE_MINGW   := $(CMAKE) -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DKORVAN_BENCH=OFF
+CONFIGURE_MINGW32 := $(CMAKE) -S . -B build-mingw32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+                     -DKORVAN_BENCH=OFF
 
 build: deps-native
-	$(CMAKE) -S . -B build
+	$(CONFIGURE_NATIVE)
 	$(CMAKE) --build build -j $(JOBS)
 
 # Plays the intro (options for the program in ARGS, e.g. ARGS=--window); without a display it
@@ -39,7 +49,8 @@ build: deps-native
 run: build
 	@scripts/play.sh build/app/korvan capture $(ARGS)
 
-# The program, its .desktop entry and icons under PREFIX (bin/, share/applications, share/icons).
+# The program, its .desktop entry, icons, manual page and AppStream metainfo under PREFIX (bin/,
+# share/applications, share/icons, share/man/man6, share/metainfo).
 install: build
 	$(CMAKE) --install build --prefix $(PREFIX)
 
@@ -51,13 +62,13 @@ capture: build
 	@echo "$(FRAMES) frames in capture/, 100 per second of the intro"
 
 # Native suites, then the same suites under ASan + UBSan, the fuzz run, the Windows
-# cross build and the suites that run it under Wine, then the web page's suites. Every stage
-# runs even after one failed; a summary of each stage's counts and wall time closes the run,
-# which fails if any stage did.
+# cross builds (64- and 32-bit) and the suites that run them under Wine, the web page's suites,
+# then the release archives with their check. Every stage runs even after one failed; a summary
+# of each stage's counts and wall time closes the run, which fails if any stage did.
 test:
-	@scripts/test-stages.sh "$(MAKE)" test-native test-asan test-fuzz windows test-wine test-web
+	@scripts/test-stages.sh "$(MAKE)" test-native test-asan test-fuzz windows test-wine test-web dist
 
-test-native: build deps-display
+test-native: build deps-display deps-release
 	cd build && $(CTEST)
 
 test-asan: deps-native
@@ -71,12 +82,35 @@ test-fuzz: deps-native deps-fuzz
 	$(CMAKE) --build build-fuzz -j $(JOBS)
 	cd build-fuzz && $(CTEST) -L fuzz
 
+# The Windows program twice: 64-bit in build-mingw/, 32-bit in build-mingw32/.
 windows: deps-windows
-	$(CMAKE) -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DKORVAN_BENCH=OFF
+	$(CONFIGURE_MINGW)
 	$(CMAKE) --build build-mingw -j $(JOBS)
+	$(CONFIGURE_MINGW32)
+	$(CMAKE) --build build-mingw32 -j $(JOBS)
 
+# Each build under its own Wine: 64-bit, then 32-bit in a WINEARCH=win32 prefix.
 test-wine: windows deps-wine
 	cd build-mingw && $(CTEST) -j 1 -L wine
+	cd build-mingw32 && $(CTEST) -j 1 -L wine
+
+# dist/: the Linux, 64- and 32-bit Windows and web archives and SHA256SUMS, the same bytes for
+# the same commit; then the check that unpacks them and runs the Linux program from its archive.
+# Only the programs are built here, not the test suites.
+dist: deps-native deps-windows deps-release web
+	$(CONFIGURE_NATIVE)
+	$(CMAKE) --build build -j $(JOBS) --target korvan
+	$(CONFIGURE_MINGW)
+	$(CMAKE) --build build-mingw -j $(JOBS) --target korvan
+	$(CONFIGURE_MINGW32)
+	$(CMAKE) --build build-mingw32 -j $(JOBS) --target korvan
+	scripts/dist.sh dist build build-mingw build-mingw32 build-web/site
+	cd build && $(CTEST) -L dist
+
+# docs/intro.webp, the animation at the top of README.md: a few seconds of the intro captured
+# headless, scaled down and looped. Committed; rerun after the intro's picture changes.
+animation: build deps-release
+	scripts/make-animation.sh build/app/korvan docs/intro.webp
 
 bench: deps-native
 	$(CMAKE) -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DKORVAN_TESTS=OFF
@@ -117,4 +151,4 @@ test-web: build web deps-web-test build-web/npm/node_modules/.package-lock.json
 	NODE_PATH=$(CURDIR)/build-web/npm/node_modules node tests/web/report.cjs build-web/site
 
 clean:
-	rm -rf build build-asan build-fuzz build-mingw build-release build-web
+	rm -rf build build-asan build-fuzz build-mingw build-mingw32 build-release build-web dist

@@ -10,7 +10,9 @@
 
 function(korvan_generate_resource_table rc kind out_var)
   set(KORVAN_EMBED_SCRIPT ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/embed_resources_run.cmake)
-  string(MAKE_C_IDENTIFIER "${rc}" tag)
+  # Named after the script's place in the project, not on this machine: the file's name ends
+  # up in the debug information, and the same commit must build the same program anywhere.
+  file(RELATIVE_PATH tag ${PROJECT_SOURCE_DIR} ${rc})
   string(MD5 tag "${tag}")
   set(out ${CMAKE_CURRENT_BINARY_DIR}/resources_${kind}_${tag}.cpp)
   set(deps ${KORVAN_EMBED_SCRIPT})

@@ -2,17 +2,30 @@
 # state and which environment every Wine call gets. The harness is one Xvfb display and one
 # Wine prefix per build directory; wine-setup.sh creates them, wine-stop.sh ends them.
 
-# Debian's wine64 package puts the loader in /usr/lib/wine; the "wine" package adds the
-# /usr/bin wrappers. Either works.
+# Which Wine a harness runs: "win64" (default) or "win32", as the build folder's CMake wrote it
+# into STATE_DIR/wine-arch. A 32-bit program needs a 32-bit prefix and Debian's wine32:i386.
+korvan_wine_arch() {
+  KORVAN_WINE_ARCH=$(cat "$1/wine-arch" 2>/dev/null || echo win64)
+}
+
+# Debian's wine64 package puts the 64-bit loader in /usr/lib/wine, wine32:i386 the 32-bit one
+# beside it; the "wine" package adds the /usr/bin wrappers. Either works.
 korvan_find_wine() {
-  for candidate in "${KORVAN_WINE:-}" /usr/lib/wine/wine64 "$(command -v wine64 2>/dev/null)" \
-                   "$(command -v wine 2>/dev/null)"; do
+  if [ "${KORVAN_WINE_ARCH:-win64}" = win32 ]; then
+    set -- "${KORVAN_WINE:-}" /usr/lib/wine/wine "$(command -v wine 2>/dev/null)"
+    package="wine32:i386 (after dpkg --add-architecture i386)"
+  else
+    set -- "${KORVAN_WINE:-}" /usr/lib/wine/wine64 "$(command -v wine64 2>/dev/null)" \
+           "$(command -v wine 2>/dev/null)"
+    package=wine64
+  fi
+  for candidate in "$@"; do
     if [ -n "$candidate" ] && [ -x "$candidate" ]; then
       WINE_LOADER_BIN=$candidate
       return 0
     fi
   done
-  echo "wine harness: no Wine loader found (install the Debian package wine64)" >&2
+  echo "wine harness: no Wine loader for ${KORVAN_WINE_ARCH:-win64} found (install the Debian package $package)" >&2
   return 1
 }
 
@@ -37,7 +50,8 @@ korvan_wine_environment() {
   export WINEDEBUG="${KORVAN_WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export WINE_D3D_CONFIG="renderer=gdi"
-  export WINEARCH=win64
+  korvan_wine_arch "$state_dir"
+  export WINEARCH=$KORVAN_WINE_ARCH
   unset WAYLAND_DISPLAY
 }
 

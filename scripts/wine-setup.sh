@@ -18,6 +18,7 @@ for tool in Xvfb xdpyinfo xdotool import convert identify timeout setsid; do
     echo "wine harness: '$tool' is missing: apt-get install $package (make deps-wine does it)" >&2
     exit 1; }
 done
+korvan_wine_arch "$state_dir"
 korvan_find_wine
 korvan_find_wineserver
 
@@ -68,7 +69,7 @@ start_xvfb
 korvan_load_state "$state_dir"
 : >"$state_dir/wine-setup.log"
 
-version=$("$WINE_LOADER_BIN" --version 2>/dev/null || echo unknown)
+version="$("$WINE_LOADER_BIN" --version 2>/dev/null || echo unknown) $KORVAN_WINE_ARCH"
 if [ "$(cat "$state_dir/prefix.stamp" 2>/dev/null)" != "$version" ]; then
   rm -rf "$WINEPREFIX" "$state_dir/prefix.stamp"
   echo "wine harness: creating the Wine prefix (takes a while the first time)"

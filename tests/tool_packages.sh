@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Every command the display and Wine suites call comes from a Debian package that the Makefile
+# Every command the display, Wine and release scripts call comes from a Debian package that the Makefile
 # installs before that stage runs (or from one every Debian system has), so a fresh machine
 # never meets a missing tool halfway through `make test`.
 # Commands are found by reading the suites' scripts: every word outside comments that names
@@ -66,6 +66,10 @@ shopt -s nullglob globstar
 # WINE_PKGS.
 check display "NATIVE_PKGS DISPLAY_PKGS" "$src"/tests/display/*.sh
 check wine "WINDOWS_PKGS WINE_PKGS" "$src"/scripts/wine-*.sh "$src"/tests/wine/**/*.sh
+# `make dist` and `make animation` install NATIVE_PKGS, WINDOWS_PKGS and RELEASE_PKGS; the
+# release checks run in `make test-native`, which installs RELEASE_PKGS too.
+check release "NATIVE_PKGS WINDOWS_PKGS RELEASE_PKGS" "$src"/scripts/dist.sh \
+  "$src"/scripts/make-animation.sh "$src"/tests/release/*.sh
 # `make web` installs WEB_PKGS before it builds the libraries for the browser.
 check web "WEB_PKGS" "$src"/scripts/web-libs.sh
 

@@ -1,18 +1,27 @@
 // The SDL2 display of the portable platform, the only file that includes SDL. The emulated
-// 640x480 screen is an RGB24 streaming texture: each flipped picture (already RGB, present.cpp)
-// is uploaded and drawn scaled to fit with 4:3 kept (black bars) and nearest filtering; the
-// renderer's logical size does the letterboxing in output pixels, so HiDPI stays sharp.
+// 640x480 screen is a streaming texture in the renderer's own 32-bit format: each flipped
+// picture (already RGB, present.cpp) is widened straight into it (SDL's own conversion from
+// 24-bit pixels costs more than the rest of a present) and drawn scaled to fit with 4:3 kept
+// (black bars) and nearest filtering; the renderer's logical size does the letterboxing in
+// output pixels, so HiDPI stays sharp. The renderer waits for the display's refresh, as
+// DirectDraw's Flip does. Message boxes are the system's where it has them, else drawn here
+// (drawn_box.cpp) with a modal loop like the real one.
 // SDL calls used: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
-// SDL_RenderSetLogicalSize, SDL_UpdateTexture, SDL_RenderClear/Copy/Present,
-// SDL_GetDesktopDisplayMode, SDL_SetWindowFullscreen/Size/Position, SDL_SetWindowIcon,
+// SDL_RenderSetLogicalSize, SDL_UpdateTexture, SDL_Lock/UnlockTexture,
+// SDL_RenderClear/Copy/Present,
+// SDL_GetDesktopDisplayMode, SDL_GetWindowDisplayIndex, SDL_SetWindowFullscreen/Size/Position,
+// SDL_GetWindowSize, SDL_GetWindowID, SDL_RaiseWindow, SDL_SetWindowIcon,
 // SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_GetWindowFlags,
-// SDL_ShowCursor, SDL_WaitEventTimeout, SDL_PollEvent, SDL_Delay, SDL_FlushEvent,
-// SDL_ShowSimpleMessageBox.
+// SDL_ShowCursor, SDL_WaitEventTimeout, SDL_PollEvent, SDL_PumpEvents, SDL_FlushEvent,
+// SDL_GetTicks, SDL_Delay, SDL_GetCurrentVideoDriver, SDL_ShowSimpleMessageBox.
 #include "world.h"
 
 #include <SDL.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace portable {
@@ -24,21 +33,115 @@ SDL_Texture* g_pTexture = nullptr;
 const std::uint8_t* g_pLastPicture = nullptr;  // shown again when the window is exposed
 bool g_bFullscreen = false;
 const char kWindowClass[] = "korvan";
+// How long a window manager may take to carry out a switch to or from fullscreen.
+constexpr Uint32 kSwitchTimeoutMs = 1000;
+// The drawn box's loop looks at the program's messages at least this often.
+constexpr int kBoxPollMs = 10;
+
+// A drawn message box while it is up: in the intro's window over its picture, or, when that
+// window is not on the screen, in a window of its own.
+struct CDrawnBoxUp {
+    SDrawnBox box;
+    SDL_Window* pWindow = nullptr;  // its own window, or nullptr: drawn in the intro's
+    SDL_Renderer* pRenderer = nullptr;
+    SDL_Texture* pTexture = nullptr;
+    std::vector<std::uint8_t> picture;  // in the intro's window: its picture with the box over it
+    int nLeft = 0, nTop = 0;            // the box's place in that picture
+    bool bPressed = false;              // the mouse went down on OK
+    bool bDone = false;
+};
+CDrawnBoxUp* g_pBox = nullptr;
 
 bool HasDisplay()
 {
     return !g_Settings.bHeadless && g_pWindow;
 }
 
+bool IsBoxInMainWindow()
+{
+    return g_pBox && !g_pBox->pWindow;
+}
+
+const std::uint8_t* PictureWithBox(CDrawnBoxUp& up)
+{
+    std::vector<std::uint8_t>& picture = up.picture;
+    picture.assign(static_cast<std::size_t>(kScreenWidth) * kScreenHeight * 3, 0);
+    if (g_pLastPicture)
+        std::memcpy(picture.data(), g_pLastPicture, picture.size());
+    const std::size_t nRow = static_cast<std::size_t>(up.box.nWidth) * 3;
+    for (int y = 0; y < up.box.nHeight; ++y)
+        std::memcpy(&picture[(static_cast<std::size_t>(up.nTop + y) * kScreenWidth + up.nLeft) * 3],
+                    &up.box.rgb[y * nRow], nRow);
+    return picture.data();
+}
+
+// RGB bytes to the texture's X-R-G-B words, row by row into the locked texture.
+bool UploadPicture(const std::uint8_t* pRgb)
+{
+    void* pPixels = nullptr;
+    int nPitch = 0;
+    if (SDL_LockTexture(g_pTexture, nullptr, &pPixels, &nPitch) != 0)
+        return false;
+    for (int y = 0; y < kScreenHeight; ++y) {
+        auto* pRow = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pPixels) + y * nPitch);
+        const std::uint8_t* pSource = pRgb + static_cast<std::size_t>(y) * kScreenWidth * 3;
+        for (int x = 0; x < kScreenWidth; ++x, pSource += 3)
+            pRow[x] = (std::uint32_t{pSource[0]} << 16) | (std::uint32_t{pSource[1]} << 8) | pSource[2];
+    }
+    SDL_UnlockTexture(g_pTexture);
+    return true;
+}
+
 void Redraw()
 {
+    if (!g_pRenderer)
+        return;
+    const std::uint8_t* pPicture = IsBoxInMainWindow() ? PictureWithBox(*g_pBox) : g_pLastPicture;
     SDL_SetRenderDrawColor(g_pRenderer, 0, 0, 0, 255);
     SDL_RenderClear(g_pRenderer);
-    if (g_pLastPicture) {
-        SDL_UpdateTexture(g_pTexture, nullptr, g_pLastPicture, kScreenWidth * 3);
+    if (pPicture && UploadPicture(pPicture))
         SDL_RenderCopy(g_pRenderer, g_pTexture, nullptr, nullptr);
-    }
     SDL_RenderPresent(g_pRenderer);
+}
+
+void RedrawBoxWindow(const CDrawnBoxUp& up)
+{
+    SDL_UpdateTexture(up.pTexture, nullptr, up.box.rgb.data(), up.box.nWidth * 3);
+    SDL_RenderClear(up.pRenderer);
+    SDL_RenderCopy(up.pRenderer, up.pTexture, nullptr, nullptr);
+    SDL_RenderPresent(up.pRenderer);
+}
+
+// After a change of size the first present may still go out at the old size (Mesa's software
+// GL takes the new one from the present itself), leaving the rest of the window unpainted
+// until the next frame, and frames may be stopped for a while (the focus moves as a window
+// manager switches): present twice.
+void RedrawResized()
+{
+    Redraw();
+    Redraw();
+}
+
+int RefreshRate()
+{
+    SDL_DisplayMode mode;
+    const int nDisplay = g_pWindow ? SDL_GetWindowDisplayIndex(g_pWindow) : 0;
+    return SDL_GetDesktopDisplayMode(nDisplay < 0 ? 0 : nDisplay, &mode) == 0 ? mode.refresh_rate : 0;
+}
+
+// Presents wait for the display's refresh, as DirectDraw's Flip does, so a frame never tears.
+// A display that reports no refresh (a virtual X server) has nothing to wait for, and a
+// renderer that refuses to wait is taken without it.
+SDL_Renderer* CreateRenderer()
+{
+    if (g_Settings.bVsync && RefreshRate() > 0) {
+        if (SDL_Renderer* pRenderer = SDL_CreateRenderer(
+                g_pWindow, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC))
+            return pRenderer;
+    }
+    if (SDL_Renderer* pRenderer = SDL_CreateRenderer(g_pWindow, -1, SDL_RENDERER_ACCELERATED))
+        return pRenderer;
+    return SDL_CreateRenderer(g_pWindow, -1, SDL_RENDERER_SOFTWARE);
 }
 
 // The size of the window for each state. Fullscreen takes the whole desktop up front as well:
@@ -66,6 +169,33 @@ void SetIcon(const SIconImage& icon)
     SDL_FreeSurface(pSurface);
 }
 
+// A switch is complete when the window has the size asked for. Until then the renderer's
+// letterbox is still laid out for the old size; presenting then showed the picture in one
+// corner of a window whose rest was never drawn. Each size the window passes through on the
+// way (a window manager may resize before it switches) is drawn as it comes.
+void WaitForWindowSize(int nWidth, int nHeight)
+{
+    const Uint32 nStart = SDL_GetTicks();
+    int nLastWidth = 0;
+    int nLastHeight = 0;
+    SDL_GetWindowSize(g_pWindow, &nLastWidth, &nLastHeight);
+    for (;;) {
+        SDL_PumpEvents();  // other events stay queued, in order, for after the switch
+        int nNowWidth = 0;
+        int nNowHeight = 0;
+        SDL_GetWindowSize(g_pWindow, &nNowWidth, &nNowHeight);
+        if (nNowWidth != nLastWidth || nNowHeight != nLastHeight)
+            RedrawResized();
+        nLastWidth = nNowWidth;
+        nLastHeight = nNowHeight;
+        if ((nNowWidth == nWidth && nNowHeight == nHeight) || SDL_GetTicks() - nStart > kSwitchTimeoutMs)
+            return;
+        SDL_Delay(2);
+    }
+}
+
+// Each switch is carried out in full before the next event is taken, so rapid Alt+Enter
+// presses each toggle once and the window never shows a picture laid out for the other size.
 void SetFullscreen(bool bFullscreen)
 {
     // Desktop fullscreen: the desktop's mode stays, our letterbox does the scaling.
@@ -80,6 +210,8 @@ void SetFullscreen(bool bFullscreen)
                           bFullscreen ? 0 : SDL_WINDOWPOS_CENTERED);
     if (bFullscreen)
         SDL_SetWindowFullscreen(g_pWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    WaitForWindowSize(nWidth, nHeight);
+    RedrawResized();
 }
 
 // Virtual-key code of an SDL key; 0 for keys the program never sees.
@@ -116,21 +248,62 @@ UINT VirtualKeyOf(SDL_Keycode key)
     }
 }
 
+void HandleBoxKey(const SDL_KeyboardEvent& key)
+{
+    // The keys a box with one OK button answers to; the rest go nowhere while it is up.
+    const SDL_Keycode sym = key.keysym.sym;
+    if (key.type == SDL_KEYDOWN && !key.repeat &&
+        (sym == SDLK_RETURN || sym == SDLK_KP_ENTER || sym == SDLK_ESCAPE || sym == SDLK_SPACE))
+        g_pBox->bDone = true;
+}
+
 void HandleKey(const SDL_KeyboardEvent& key)
 {
     const bool bAltEnter = key.keysym.sym == SDLK_RETURN && (key.keysym.mod & KMOD_ALT);
     if (bAltEnter) {
-        if (key.type == SDL_KEYDOWN && !key.repeat)
+        // A platform shortcut, as the desktop's own would be; it switches the intro's window,
+        // also with a box drawn in it.
+        if (key.type == SDL_KEYDOWN && !key.repeat && (!g_pBox || IsBoxInMainWindow()))
             SetFullscreen(!g_bFullscreen);
-        return;  // a platform shortcut, as the desktop's own would be
+        return;
+    }
+    if (g_pBox) {
+        HandleBoxKey(key);
+        return;
     }
     // Keys come from the events themselves: pushed events never reach SDL's keyboard state.
     if (UINT nVk = VirtualKeyOf(key.keysym.sym))
         PostKeyMessage(key.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, nVk);
 }
 
+// A click on OK closes the box: the button goes down and comes up over it. Coordinates are
+// in the renderer's logical pixels (SDL maps them), so the box's own.
+void HandleBoxClick(const SDL_MouseButtonEvent& button)
+{
+    CDrawnBoxUp& up = *g_pBox;
+    SDL_Window* pBoxWindow = up.pWindow ? up.pWindow : g_pWindow;
+    if (button.button != SDL_BUTTON_LEFT || !pBoxWindow || button.windowID != SDL_GetWindowID(pBoxWindow))
+        return;
+    const int x = button.x - up.nLeft, y = button.y - up.nTop;
+    const RECT& ok = up.box.okButton;
+    const bool bOnOk = x >= ok.left && x < ok.right && y >= ok.top && y < ok.bottom;
+    if (button.type == SDL_MOUSEBUTTONDOWN)
+        up.bPressed = bOnOk;
+    else if (up.bPressed && bOnOk)
+        up.bDone = true;
+    else
+        up.bPressed = false;
+}
+
 void HandleWindowEvent(const SDL_WindowEvent& event)
 {
+    if (g_pBox && g_pBox->pWindow && event.windowID == SDL_GetWindowID(g_pBox->pWindow)) {
+        if (event.event == SDL_WINDOWEVENT_CLOSE)
+            g_pBox->bDone = true;  // a box with only OK may be closed as a window, like Escape
+        else if (event.event == SDL_WINDOWEVENT_EXPOSED || event.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+            RedrawBoxWindow(*g_pBox);
+        return;
+    }
     switch (event.event) {
     case SDL_WINDOWEVENT_FOCUS_GAINED:
         SetAppActive(true);
@@ -139,8 +312,15 @@ void HandleWindowEvent(const SDL_WindowEvent& event)
         SetAppActive(false);
         break;
     case SDL_WINDOWEVENT_EXPOSED:
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
         Redraw();
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        RedrawResized();
+        break;
+    case SDL_WINDOWEVENT_CLOSE:
+        // The close button of a window holding a box belongs to the box.
+        if (IsBoxInMainWindow())
+            g_pBox->bDone = true;
         break;
     default:
         break;
@@ -151,7 +331,10 @@ void HandleEvent(const SDL_Event& event)
 {
     switch (event.type) {
     case SDL_QUIT:
-        PostCloseToMainWindow();  // the window manager's close button, like Alt+F4 on Windows
+        // The window manager's close button, like Alt+F4 on Windows; with a box up it is the
+        // box's close (handled with the window's event).
+        if (!g_pBox)
+            PostCloseToMainWindow();
         break;
     case SDL_WINDOWEVENT:
         HandleWindowEvent(event.window);
@@ -163,9 +346,154 @@ void HandleEvent(const SDL_Event& event)
     case SDL_MOUSEMOTION:
         SendSetCursorToMainWindow();
         break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (g_pBox)
+            HandleBoxClick(event.button);
+        break;
     default:
         break;
     }
+}
+
+bool IsMainWindowOnScreen()
+{
+    if (!g_pWindow || !g_pRenderer)
+        return false;
+    const Uint32 nFlags = SDL_GetWindowFlags(g_pWindow);
+    return (nFlags & SDL_WINDOW_SHOWN) && !(nFlags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED));
+}
+
+bool ProgramInPath(const char* pszName)
+{
+    const char* pszPath = std::getenv("PATH");
+    std::string path = pszPath ? pszPath : "";
+    std::size_t nStart = 0;
+    for (;;) {
+        const std::size_t nEnd = path.find(':', nStart);
+        const std::string dir = path.substr(nStart, nEnd == std::string::npos ? nEnd : nEnd - nStart);
+        if (!dir.empty() && access((dir + "/" + pszName).c_str(), X_OK) == 0)
+            return true;
+        if (nEnd == std::string::npos)
+            return false;
+        nStart = nEnd + 1;
+    }
+}
+
+// SDL shows a box on Wayland only through the zenity program; without it there is no way.
+bool SystemHasBoxes()
+{
+    const char* pszDriver = SDL_GetCurrentVideoDriver();
+    return !(pszDriver && std::strcmp(pszDriver, "wayland") == 0) || ProgramInPath("zenity");
+}
+
+// The system's box, over the intro's window when that is on the screen. A box cannot show
+// above a fullscreen window: the window steps out of fullscreen for it and back afterwards.
+bool ShowSystemBox(const char* pszText, const char* pszCaption)
+{
+    if (!SystemHasBoxes())
+        return false;
+    const bool bOnScreen = IsMainWindowOnScreen();
+    const bool bWasFullscreen = bOnScreen && g_bFullscreen;
+    if (bWasFullscreen)
+        SetFullscreen(false);
+    SDL_ShowCursor(SDL_ENABLE);
+    SetSystemModal(true);
+    const bool bShown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, pszCaption, pszText,
+                                                 bOnScreen ? g_pWindow : nullptr) == 0;
+    SetSystemModal(false);
+    // The focus changes the box caused belong to the box, not to the program.
+    SDL_PumpEvents();
+    SDL_FlushEvent(SDL_WINDOWEVENT);
+    if (bOnScreen && g_pWindow) {
+        if (bWasFullscreen)
+            SetFullscreen(true);
+        SDL_RaiseWindow(g_pWindow);
+        Redraw();
+    }
+    return bShown;
+}
+
+void CloseBoxWindow(CDrawnBoxUp& up)
+{
+    if (up.pTexture)
+        SDL_DestroyTexture(up.pTexture);
+    if (up.pRenderer)
+        SDL_DestroyRenderer(up.pRenderer);
+    if (up.pWindow)
+        SDL_DestroyWindow(up.pWindow);
+    up.pTexture = nullptr;
+    up.pRenderer = nullptr;
+    up.pWindow = nullptr;
+}
+
+bool OpenBoxWindow(CDrawnBoxUp& up, const char* pszCaption)
+{
+    up.pWindow = SDL_CreateWindow(pszCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                  up.box.nWidth, up.box.nHeight, SDL_WINDOW_ALLOW_HIGHDPI);
+    if (up.pWindow)
+        up.pRenderer = SDL_CreateRenderer(up.pWindow, -1, 0);
+    if (up.pRenderer) {
+        SDL_RenderSetLogicalSize(up.pRenderer, up.box.nWidth, up.box.nHeight);
+        up.pTexture = SDL_CreateTexture(up.pRenderer, SDL_PIXELFORMAT_RGB24,
+                                        SDL_TEXTUREACCESS_STREAMING, up.box.nWidth, up.box.nHeight);
+    }
+    if (!up.pTexture) {
+        CloseBoxWindow(up);
+        return false;
+    }
+    SDL_RaiseWindow(up.pWindow);
+    return true;
+}
+
+// Modal as the system's box: the program's messages go on being dispatched (its timers tick;
+// the framework draws no frame while a box is up), input goes to the box, and a WM_QUIT ends
+// the box and is posted again for the loop outside, as Windows does.
+void RunBoxLoop(CDrawnBoxUp& up)
+{
+    while (!up.bDone) {
+        MSG msg;
+        while (!up.bDone && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        SDL_Event event;
+        if (!up.bDone && SDL_WaitEventTimeout(&event, kBoxPollMs))
+            HandleEvent(event);
+    }
+}
+
+bool ShowDrawnBox(const char* pszText, const char* pszCaption)
+{
+    CDrawnBoxUp up;
+    const bool bInMain = IsMainWindowOnScreen();
+    // In the intro's window the box keeps a margin, so it reads as a box over the picture.
+    const int nMargin = bInMain ? 8 : 0;
+    up.box = DrawMessageBoxImage(pszText, pszCaption, kScreenWidth - 2 * nMargin,
+                                 kScreenHeight - 2 * nMargin);
+    if (bInMain) {
+        up.nLeft = (kScreenWidth - up.box.nWidth) / 2;
+        up.nTop = (kScreenHeight - up.box.nHeight) / 2;
+    } else if (!OpenBoxWindow(up, pszCaption)) {
+        return false;
+    }
+    CDrawnBoxUp* pOuter = g_pBox;  // a box opened from inside another box's loop
+    g_pBox = &up;
+    SDL_ShowCursor(SDL_ENABLE);
+    if (bInMain)
+        Redraw();
+    else
+        RedrawBoxWindow(up);
+    RunBoxLoop(up);
+    g_pBox = pOuter;
+    CloseBoxWindow(up);
+    if (g_pWindow && bInMain)
+        Redraw();
+    return true;
 }
 
 }  // namespace
@@ -236,12 +564,10 @@ void DisplayShowWindow(const char* pszTitle, const SIconImage* pIcon)
     g_bFullscreen = !g_Settings.bWindowed;
     if (pIcon)
         SetIcon(*pIcon);
-    g_pRenderer = SDL_CreateRenderer(g_pWindow, -1, SDL_RENDERER_ACCELERATED);
-    if (!g_pRenderer)
-        g_pRenderer = SDL_CreateRenderer(g_pWindow, -1, SDL_RENDERER_SOFTWARE);
+    g_pRenderer = CreateRenderer();
     if (g_pRenderer) {
         SDL_RenderSetLogicalSize(g_pRenderer, kScreenWidth, kScreenHeight);
-        g_pTexture = SDL_CreateTexture(g_pRenderer, SDL_PIXELFORMAT_RGB24,
+        g_pTexture = SDL_CreateTexture(g_pRenderer, SDL_PIXELFORMAT_RGB888,
                                        SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight);
     }
     if (!g_pTexture) {
@@ -253,12 +579,21 @@ void DisplayShowWindow(const char* pszTitle, const SIconImage* pIcon)
 
 void DisplayHideWindow()
 {
-    if (HasDisplay())
-        SDL_HideWindow(g_pWindow);
+    if (!HasDisplay())
+        return;
+    // Out of fullscreen first: a compositor (weston) that sees a fullscreen window simply vanish
+    // keeps the output black, and a box shown next would be drawn behind that.
+    if (g_bFullscreen)
+        SetFullscreen(false);
+    SDL_HideWindow(g_pWindow);
+    if (IsBoxInMainWindow())
+        g_pBox->bDone = true;  // nobody could see it or answer it any more
 }
 
 void DisplayDestroyWindow()
 {
+    if (IsBoxInMainWindow())
+        g_pBox->bDone = true;
     if (g_pTexture)
         SDL_DestroyTexture(g_pTexture);
     if (g_pRenderer)
@@ -305,31 +640,9 @@ bool DisplayMessageBox(const char* pszText, const char* pszCaption)
 {
     if (g_Settings.bHeadless)
         return false;
-    // A box cannot show above a fullscreen window: step out of the way first. A window already
-    // hidden (one being destroyed, whose last words this box may be) stays hidden afterwards.
-    const bool bWasShown = g_pWindow && (SDL_GetWindowFlags(g_pWindow) & SDL_WINDOW_SHOWN);
-    const bool bWasFullscreen = g_bFullscreen;
-    if (bWasShown) {
-        if (bWasFullscreen)
-            SetFullscreen(false);
-        SDL_HideWindow(g_pWindow);
-    }
-    SDL_ShowCursor(SDL_ENABLE);
-    SetSystemModal(true);
-    const bool bShown =
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, pszCaption, pszText, nullptr) == 0;
-    SetSystemModal(false);
-    // The focus changes the box caused belong to the box, not to the program.
-    SDL_PumpEvents();
-    SDL_FlushEvent(SDL_WINDOWEVENT);
-    if (bWasShown && g_pWindow) {
-        SDL_ShowWindow(g_pWindow);
-        if (bWasFullscreen)
-            SetFullscreen(true);
-        SDL_RaiseWindow(g_pWindow);
-        Redraw();
-    }
-    return bShown;
+    if (!g_Settings.bDrawnBoxes && ShowSystemBox(pszText, pszCaption))
+        return true;
+    return ShowDrawnBox(pszText, pszCaption);
 }
 
 }  // namespace portable

@@ -267,6 +267,26 @@ void CloseSurfaceDC(HDC hDC)
         pDC->bOpen = false;
 }
 
+int MeasureTextLine(int nCellHeight, const char* pszText, int nLength)
+{
+    CFontFace* pFace = FaceForHeight(nCellHeight);
+    return pFace ? TextWidth(*pFace, pszText, nLength) : 0;
+}
+
+void DrawTextLine(const SSurfaceView& view, int x, int y, const char* pszText, int nLength,
+                  int nCellHeight, COLORREF color)
+{
+    CFontFace* pFace = FaceForHeight(nCellHeight);
+    if (!pFace)
+        return;
+    const std::uint32_t nInk = PixelOf(view, color);
+    for (int i = 0; i < nLength && x < view.nWidth; ++i) {
+        const CGlyph& glyph = GlyphOf(*pFace, static_cast<unsigned char>(pszText[i]));
+        DrawGlyph(view, glyph, x, y, pFace->nAscent, nInk);
+        x += glyph.nAdvance;
+    }
+}
+
 void ResetGdi()
 {
     g_DCs.clear();

@@ -1,6 +1,7 @@
 // MessageBoxA of the portable platform. Every box is recorded for tests. Headless, a box is
-// printed to standard output and "closed" at once; with a display it is a real SDL box, or
-// printed when the system has no way to show one (no display server, Wayland without zenity).
+// printed to standard output and "closed" at once; with a display it is the system's box, or
+// one the platform draws where the system has no way to show one (Wayland without zenity), and
+// printed only when neither can be shown.
 #include "faults.h"
 #include "world.h"
 

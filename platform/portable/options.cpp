@@ -12,6 +12,8 @@ const char kUsage[] =
     "Usage: korvan [options]\n"
     "  --window               run in a window instead of fullscreen (Alt+Enter toggles)\n"
     "  --headless             run without a display, on a virtual clock\n"
+    "  --no-vsync             present frames at once instead of at the display's refresh\n"
+    "  --drawn-boxes          draw message boxes in the intro's window, not the system's\n"
     "  --display-format F     emulated display: 565 (default), 555, 8 or 32\n"
     "  --capture DIR          write every presented frame to DIR/frame-NNNNNN.png\n"
     "  --replace-frames       let --capture replace the frame-NNNNNN.png files an earlier\n"
@@ -80,6 +82,22 @@ bool ParseFormat(const std::string& text, DisplayFormat& format)
     return true;
 }
 
+// The setting an option without a value switches; nullptr for other options.
+bool* FlagOf(const std::string& name, CSettings& settings)
+{
+    if (name == "--window")
+        return &settings.bWindowed;
+    if (name == "--headless")
+        return &settings.bHeadless;
+    if (name == "--no-vsync")
+        return &settings.bVsync;
+    if (name == "--drawn-boxes")
+        return &settings.bDrawnBoxes;
+    if (name == "--replace-frames")
+        return &settings.bReplaceFrames;
+    return nullptr;
+}
+
 SOptionsOutcome Fail(const std::string& message)
 {
     return {false, 2, "korvan: " + message + "\nTry 'korvan --help'.\n"};
@@ -123,12 +141,10 @@ SOptionsOutcome ParseOptions(int argc, const char* const* argv, CSettings& setti
             return {false, 0, kUsage};
         if (arg == "--version")
             return {false, 0, "korvan " KORVAN_VERSION "\n"};
-        if (arg == "--window" || arg == "--headless" || arg == "--replace-frames") {
+        if (bool* pFlag = FlagOf(arg, settings)) {
             if (bInlineValue)
                 return Fail("option " + arg + " takes no value");
-            (arg == "--window" ? settings.bWindowed
-             : arg == "--headless" ? settings.bHeadless
-                                   : settings.bReplaceFrames) = true;
+            *pFlag = arg != "--no-vsync";
             continue;
         }
         if (arg != "--display-format" && arg != "--capture" && arg != "--frames" && arg != "--key")

@@ -25,6 +25,8 @@ struct SKeyAt {
 struct CSettings {
     bool bHeadless = true;  // tests run headless unless PlatformMain finds a display
     bool bWindowed = false;
+    bool bVsync = true;        // flips wait for the display's refresh where it has one
+    bool bDrawnBoxes = false;  // message boxes drawn in our window even where the system has them
     DisplayFormat format = DisplayFormat::Rgb565;  // what a 16-bit display mode gives
     std::string captureDir;                        // empty: no capture
     bool bReplaceFrames = false;                   // frames already in captureDir may go
@@ -62,6 +64,22 @@ struct SSurfaceView {
 HDC OpenSurfaceDC(const SSurfaceView& view);
 void CloseSurfaceDC(HDC hDC);
 void ResetGdi();
+// The platform's own text (the drawn message box), outside any device context: the width of a
+// line in the embedded font at a cell height, and the line drawn with its cell's top-left at (x, y).
+int MeasureTextLine(int nCellHeight, const char* pszText, int nLength);
+void DrawTextLine(const SSurfaceView& view, int x, int y, const char* pszText, int nLength,
+                  int nCellHeight, COLORREF color);
+
+// ---- the drawn message box (drawn_box.cpp): for systems that cannot show one ----
+struct SDrawnBox {
+    int nWidth = 0, nHeight = 0;
+    std::vector<std::uint8_t> rgb;  // nWidth x nHeight, 3 bytes a pixel
+    RECT okButton{};                // where a click closes the box, in the box's pixels
+};
+// Lays the box out to fit within nMaxWidth x nMaxHeight: caption bar, the text line by line
+// (long lines broken between words), each line centred, and an OK button below.
+SDrawnBox DrawMessageBoxImage(const char* pszText, const char* pszCaption, int nMaxWidth,
+                              int nMaxHeight);
 
 // ---- message boxes (message_box.cpp) ----
 void ResetMessageBoxes();
@@ -128,7 +146,8 @@ void DisplaySetCursorVisible(bool bVisible);
 void DisplayPumpEvents(DWORD waitMs);
 // Blocks for `ms` (Sleep); in the browser the page keeps running meanwhile.
 void DisplayWait(DWORD ms);
-// A real box over the desktop; false when the system has no way to show one.
+// A modal box over the intro's window: the system's, or where the system has no way to show one
+// (or --drawn-boxes asks) one drawn by the platform; false when neither could be shown.
 bool DisplayMessageBox(const char* pszText, const char* pszCaption);
 
 }  // namespace portable

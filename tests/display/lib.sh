@@ -24,7 +24,7 @@
 #
 # Limits are generous (a loaded machine is slow, never wrong); seconds of wall-clock time.
 
-# Debian package of each tool the display suites call (tests/tools_packages.sh checks that
+# Debian package of each tool the display suites call (tests/tool_packages.sh checks that
 # the Makefile installs every one of them).
 package_of() {
   case "$1" in
@@ -33,6 +33,8 @@ package_of() {
     wmctrl) echo wmctrl ;;
     xdotool) echo xdotool ;;
     xprop | xdpyinfo | xmessage | xwininfo) echo x11-utils ;;
+    import | convert | compare | identify) echo imagemagick ;;
+    tesseract) echo tesseract-ocr ;;
     *) echo "$1" ;;
   esac
 }
@@ -80,7 +82,7 @@ wait_for() {
   poll "$limit" "$@" || fail "gave up after ${limit} s waiting for $what"
 }
 
-# A child that ended but was not waited for yet is a zombie, which `kill -0` still finds.
+# A child that ended but was not waited for yet can be a zombie, which `kill -0` still finds.
 running() {
   local stat
   stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1

@@ -1,7 +1,12 @@
 // GDI text on surfaces in every emulated format: the ink is the text colour in the surface's
 // own layout, an opaque background fills the cell, alignment moves the cell, and the glyph
-// cache gives the same pixels the second time.
+// cache gives the same pixels the second time. The message box the platform draws itself keeps
+// within the room it is given, whatever the text.
 #include "platform_fixture.h"
+
+#include "portable/world.h"
+
+#include <string>
 
 #include <algorithm>
 
@@ -107,6 +112,29 @@ TEST_F(TextPlacement, OpaqueFillsTheCellAndRightAlignmentEndsAtX)
     EXPECT_GT(nBackground, 0) << "an opaque background paints the cell";
     EXPECT_EQ(nTop, 200);
     EXPECT_EQ(nBottom, 215) << "the default font's cell is 16 pixels high";
+}
+
+// The box is copied into the 640x480 picture at its centre: a box larger than its room would
+// be written outside the picture. Overlong words, lines and captions and too many lines must
+// all be broken or cut to fit.
+TEST(DrawnBox, KeepsWithinItsRoomWhateverTheText)
+{
+    std::string text(3000, 'W');
+    for (int i = 0; i < 200; ++i)
+        text += "\nline " + std::to_string(i) + " of a long letter that goes on and on and on";
+    const std::string caption(500, 'M');
+    const portable::SDrawnBox box = portable::DrawMessageBoxImage(text.c_str(), caption.c_str(), 624, 464);
+    EXPECT_LE(box.nWidth, 624);
+    EXPECT_LE(box.nHeight, 464);
+    EXPECT_EQ(box.rgb.size(), static_cast<std::size_t>(box.nWidth) * box.nHeight * 3);
+    EXPECT_GE(box.okButton.left, 0);
+    EXPECT_GE(box.okButton.top, 0);
+    EXPECT_LE(box.okButton.right, box.nWidth);
+    EXPECT_LE(box.okButton.bottom, box.nHeight);
+
+    const portable::SDrawnBox small = portable::DrawMessageBoxImage("", "", 624, 464);
+    EXPECT_LT(small.nWidth, 624) << "an empty box takes only the room it needs";
+    EXPECT_LT(small.nHeight, 464);
 }
 
 }  // namespace

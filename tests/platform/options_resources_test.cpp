@@ -49,6 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
         SOptionCase{"KeyWithoutFrame", {"--key", "F1"}, false, 2},
         SOptionCase{"KeyUnknownName", {"--key", "3:F13"}, false, 2},
         SOptionCase{"FlagWithValue", {"--headless=yes"}, false, 2},
+        SOptionCase{"VsyncFlagWithValue", {"--no-vsync=1"}, false, 2},
         SOptionCase{"ReplaceWithoutCapture", {"--replace-frames"}, false, 2},
         SOptionCase{"AllValid", {"--headless", "--display-format=555", "--frames", "3", "--key",
                                  "2:escape", "--capture", "out", "--replace-frames"}, true, 0}),
@@ -57,9 +58,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(OptionValues, ScriptedKeysAndFormatAreKept)
 {
     const char* argv[] = {"korvan", "--display-format", "8", "--key", "2:F1", "--key=7:a",
-                          "--frames=9", "--window"};
+                          "--frames=9", "--window", "--no-vsync", "--drawn-boxes"};
     portable::CSettings settings;
-    ASSERT_TRUE(portable::ParseOptions(8, argv, settings).bRun);
+    ASSERT_TRUE(portable::ParseOptions(10, argv, settings).bRun);
     EXPECT_EQ(settings.format, DisplayFormat::Palette8);
     ASSERT_EQ(settings.keys.size(), 2u);
     EXPECT_EQ(settings.keys[0].nFrame, 2);
@@ -67,6 +68,8 @@ TEST(OptionValues, ScriptedKeysAndFormatAreKept)
     EXPECT_EQ(settings.keys[1].nVk, static_cast<UINT>('A'));
     EXPECT_EQ(settings.nFrames, 9);
     EXPECT_TRUE(settings.bWindowed);
+    EXPECT_FALSE(settings.bVsync);
+    EXPECT_TRUE(settings.bDrawnBoxes);
 }
 
 // platform_test.rc: 301 ICON "two_images.ico", 302 BLOB "probe.bin", SPLASH RCDATA "probe.bin".
