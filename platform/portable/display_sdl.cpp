@@ -12,7 +12,7 @@
 // SDL_GetDesktopDisplayMode, SDL_GetWindowDisplayIndex, SDL_SetWindowFullscreen/Size/Position,
 // SDL_GetWindowSize, SDL_GetWindowID, SDL_RaiseWindow, SDL_SetWindowIcon,
 // SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_GetWindowFlags,
-// SDL_ShowCursor, SDL_WaitEventTimeout, SDL_PollEvent, SDL_PumpEvents, SDL_FlushEvent,
+// SDL_ShowCursor, SDL_PollEvent, SDL_PumpEvents, SDL_FlushEvent,
 // SDL_GetTicks, SDL_Delay, SDL_GetCurrentVideoDriver, SDL_ShowSimpleMessageBox.
 #include "world.h"
 
@@ -36,7 +36,7 @@ const char kWindowClass[] = "korvan";
 // How long a window manager may take to carry out a switch to or from fullscreen.
 constexpr Uint32 kSwitchTimeoutMs = 1000;
 // The drawn box's loop looks at the program's messages at least this often.
-constexpr int kBoxPollMs = 10;
+constexpr Uint32 kBoxPollMs = 10;
 
 // A drawn message box while it is up: in the intro's window over its picture, or, when that
 // window is not on the screen, in a window of its own.
@@ -327,6 +327,24 @@ void HandleWindowEvent(const SDL_WindowEvent& event)
     }
 }
 
+// Waits up to waitMs for an SDL event. Not SDL_WaitEventTimeout: SDL 2.26 on X11 ends that wait
+// by sending an event to one of our windows over a second X connection, and when the window is
+// destroyed just after (a box closed by the click that woke the wait) the server answers that
+// connection with BadWindow, which Xlib's default handler turns into exit(1) at SDL_Quit. With
+// no wait of SDL's own there is never such an event in flight. A poll each millisecond is what
+// SDL itself does when it has no window to wake.
+bool WaitEvent(SDL_Event& event, Uint32 waitMs)
+{
+    const Uint32 nStart = SDL_GetTicks();
+    for (;;) {
+        if (SDL_PollEvent(&event))
+            return true;
+        if (SDL_GetTicks() - nStart >= waitMs)
+            return false;
+        SDL_Delay(1);
+    }
+}
+
 void HandleEvent(const SDL_Event& event)
 {
     switch (event.type) {
@@ -462,7 +480,7 @@ void RunBoxLoop(CDrawnBoxUp& up)
             DispatchMessageA(&msg);
         }
         SDL_Event event;
-        if (!up.bDone && SDL_WaitEventTimeout(&event, kBoxPollMs))
+        if (!up.bDone && WaitEvent(event, kBoxPollMs))
             HandleEvent(event);
     }
 }
@@ -625,7 +643,7 @@ void DisplayPumpEvents(DWORD waitMs)
     if (g_Settings.bHeadless)
         return;
     SDL_Event event;
-    if (waitMs > 0 && SDL_WaitEventTimeout(&event, static_cast<int>(waitMs)))
+    if (waitMs > 0 && WaitEvent(event, waitMs))
         HandleEvent(event);
     while (SDL_PollEvent(&event))
         HandleEvent(event);
