@@ -43,7 +43,7 @@ crop="${box_w}x${box_h}+$(((640 - box_w) / 2))+$(((480 - box_h) / 2))"
 about_box_matches() {
   local intro_window
   intro_window=$(window_of korvan) && [ -n "$intro_window" ] &&
-    import -window "$intro_window" "$work/window.png" 2>/dev/null &&
+    screenshot "$intro_window" "$work/window.png" &&
     convert "$work/window.png" -crop "$crop" +repage "$work/about.png" &&
     [ "$(compare -metric AE "$expected" "$work/about.png" null: 2>&1)" = 0 ]
 }
@@ -68,7 +68,7 @@ box=""
 wait_for 60 "the credits box in a window of its own after Escape" credits_window
 # The window may be mapped a moment before its first picture is in it.
 credits_readable() {
-  import -window "$box" "$work/credits.png" 2>/dev/null &&
+  screenshot "$box" "$work/credits.png" &&
     has_words "$(read_text "$work/credits.png")" "ILKA MARROWAY" "Tamsin Quell" "DirectDraw usage"
 }
 wait_for 60 "the credits box's text, read back (see $work/credits.png)" credits_readable

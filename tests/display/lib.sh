@@ -15,6 +15,8 @@
 #   start_wm                      openbox; returns once it manages the screen
 #   window_of TITLE               id of a visible window titled exactly TITLE (empty if none)
 #   wait_window TITLE [LIMIT]     waits for such a window; its id in $window
+#   screenshot WINDOW FILE        the window's picture in FILE; fails, never waits, when the
+#                                 window is gone
 #   frame_count DIR               frames presented so far (files frame-*.png of --capture DIR)
 #   wait_frames DIR N [LIMIT]     waits until N more frames than now were presented
 #   running PID                   whether the process runs (a zombie does not)
@@ -174,6 +176,12 @@ start_wm() {
 
 window_of() {
   xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
+}
+
+# ImageMagick's import names a window that no longer exists (SDL may replace its first one, a box
+# closes) and then waits for ever: the limit turns that into a failure a poll can retry.
+screenshot() {
+  timeout 20 import -window "$1" "$2" 2>/dev/null
 }
 
 wait_window() {

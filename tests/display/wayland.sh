@@ -49,7 +49,7 @@ presented() {
 wait_for 60 "frames on Wayland" presented 5
 echo "frames running on Wayland"
 
-shot() { import -window "$output" "$work/$1.png" 2>/dev/null; }
+shot() { screenshot "$output" "$work/$1.png"; }
 # Largest channel value in a region of a screenshot (0: all black).
 brightest() { convert "$work/$1.png" -crop "$2" +repage -format '%[max]' info:; }
 fills_output() {
