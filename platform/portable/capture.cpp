@@ -50,7 +50,7 @@ void WriteData(png_structp png, png_bytep pData, png_size_t nLength)
 {
     auto* pTarget = static_cast<SPngTarget*>(png_get_io_ptr(png));
     HRESULT nInjected = 0;
-    if (FaultDue(test::Call::CaptureWrite, nInjected)) {
+    if (FaultDue(Call::CaptureWrite, nInjected)) {
         std::fwrite(pData, 1, nLength / 2, pTarget->pFile);
         pTarget->reason = std::strerror(static_cast<int>(nInjected));
         png_error(png, "write");

@@ -121,7 +121,7 @@ void CDirectDraw::ForgetPrimary(CSurface* pSurface)
 HRESULT CDirectDraw::SetCooperativeLevel(HWND hWnd, DWORD dwFlags)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::SetCooperativeLevel, hr))
+    if (FaultDue(Call::SetCooperativeLevel, hr))
         return hr;
     if (m_bDead)
         return DDERR_INVALIDOBJECT;
@@ -169,7 +169,7 @@ HRESULT CDirectDraw::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP,
                                     DWORD dwRefreshRate, DWORD dwFlags)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::SetDisplayMode, hr))
+    if (FaultDue(Call::SetDisplayMode, hr))
         return hr;
     if (m_bDead)
         return DDERR_INVALIDOBJECT;
@@ -200,7 +200,7 @@ HRESULT CDirectDraw::CreateSurface(LPDDSURFACEDESC lpDesc, LPDIRECTDRAWSURFACE* 
                                    IUnknown* pUnkOuter)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::CreateSurface, hr))
+    if (FaultDue(Call::CreateSurface, hr))
         return hr;
     if (m_bDead)
         return DDERR_INVALIDOBJECT;
@@ -234,7 +234,7 @@ HRESULT CDirectDraw::CreatePalette(DWORD dwFlags, LPPALETTEENTRY lpColorTable,
                                    LPDIRECTDRAWPALETTE* lplpPalette, IUnknown* pUnkOuter)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::CreatePalette, hr))
+    if (FaultDue(Call::CreatePalette, hr))
         return hr;
     if (m_bDead)
         return DDERR_INVALIDOBJECT;
@@ -251,7 +251,7 @@ HRESULT CDirectDraw::CreatePalette(DWORD dwFlags, LPPALETTEENTRY lpColorTable,
 HRESULT CDirectDraw::FlipToGDISurface()
 {
     HRESULT hr;
-    if (FaultDue(test::Call::FlipToGDISurface, hr))
+    if (FaultDue(Call::FlipToGDISurface, hr))
         return hr;
     if (m_bDead)
         return DDERR_INVALIDOBJECT;
@@ -308,7 +308,7 @@ using namespace portable;
 HRESULT WINAPI DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pUnkOuter)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::DirectDrawCreate, hr))
+    if (FaultDue(Call::DirectDrawCreate, hr))
         return hr;
     if (!lplpDD || pUnkOuter)
         return DDERR_INVALIDPARAMS;

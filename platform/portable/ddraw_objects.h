@@ -33,7 +33,7 @@ protected:
     HRESULT BeginQuery(void** ppvObject) const
     {
         HRESULT hr;
-        if (FaultDue(test::Call::QueryInterface, hr))
+        if (FaultDue(Call::QueryInterface, hr))
             return hr;
         if (!ppvObject)
             return E_POINTER;
@@ -46,7 +46,7 @@ protected:
     {
         HRESULT hr;
         bLast = false;
-        if (FaultDue(test::Call::Release, hr) || m_bDead || m_nRefs == 0)
+        if (FaultDue(Call::Release, hr) || m_bDead || m_nRefs == 0)
             return m_nRefs;
         bLast = --m_nRefs == 0;
         return m_nRefs;

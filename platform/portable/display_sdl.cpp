@@ -5,41 +5,47 @@
 // (black bars) and nearest filtering; the renderer's logical size does the letterboxing in
 // output pixels, so HiDPI stays sharp. The renderer waits for the display's refresh, as
 // DirectDraw's Flip does. Message boxes are the system's where it has them, else drawn here
-// (drawn_box.cpp) with a modal loop like the real one.
+// (drawn_box.cpp); their modal loop is message_box.cpp's. On X11 a wait for events sleeps on
+// the X connection itself.
 // SDL calls used: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
 // SDL_RenderSetLogicalSize, SDL_UpdateTexture, SDL_Lock/UnlockTexture,
 // SDL_RenderClear/Copy/Present,
 // SDL_GetDesktopDisplayMode, SDL_GetWindowDisplayIndex, SDL_SetWindowFullscreen/Size/Position,
 // SDL_GetWindowSize, SDL_GetWindowID, SDL_RaiseWindow, SDL_SetWindowIcon,
 // SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_GetWindowFlags,
-// SDL_ShowCursor, SDL_PollEvent, SDL_PumpEvents, SDL_FlushEvent,
+// SDL_ShowCursor, SDL_PollEvent, SDL_PumpEvents, SDL_FlushEvent, SDL_GetWindowWMInfo,
 // SDL_GetTicks, SDL_Delay, SDL_GetCurrentVideoDriver, SDL_ShowSimpleMessageBox.
 #include "world.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace portable {
 namespace {
 
+bool g_bStarted = false;
 SDL_Window* g_pWindow = nullptr;
 SDL_Renderer* g_pRenderer = nullptr;
 SDL_Texture* g_pTexture = nullptr;
 const std::uint8_t* g_pLastPicture = nullptr;  // shown again when the window is exposed
 bool g_bFullscreen = false;
+bool g_bPointerNews = false;  // the window just appeared, perhaps under the pointer
+int g_nXFd = -1;               // the X connection, to sleep on; -1: poll instead
 const char kWindowClass[] = "korvan";
 // How long a window manager may take to carry out a switch to or from fullscreen.
 constexpr Uint32 kSwitchTimeoutMs = 1000;
-// The drawn box's loop looks at the program's messages at least this often.
-constexpr Uint32 kBoxPollMs = 10;
 
-// A drawn message box while it is up: in the intro's window over its picture, or, when that
-// window is not on the screen, in a window of its own.
+// A message box while it is up. A drawn one is in the intro's window over its picture, or,
+// when that window is not on the screen, in a window of its own; the system's has been
+// answered already when it is here (box.rgb is empty).
 struct CDrawnBoxUp {
     SDrawnBox box;
     SDL_Window* pWindow = nullptr;  // its own window, or nullptr: drawn in the intro's
@@ -50,16 +56,12 @@ struct CDrawnBoxUp {
     bool bPressed = false;              // the mouse went down on OK
     bool bDone = false;
 };
-CDrawnBoxUp* g_pBox = nullptr;
-
-bool HasDisplay()
-{
-    return !g_Settings.bHeadless && g_pWindow;
-}
+std::vector<std::unique_ptr<CDrawnBoxUp>> g_Boxes;  // the innermost last
+CDrawnBoxUp* g_pBox = nullptr;                       // the innermost, or nullptr
 
 bool IsBoxInMainWindow()
 {
-    return g_pBox && !g_pBox->pWindow;
+    return g_pBox && !g_pBox->pWindow && !g_pBox->box.rgb.empty();
 }
 
 const std::uint8_t* PictureWithBox(CDrawnBoxUp& up)
@@ -330,18 +332,26 @@ void HandleWindowEvent(const SDL_WindowEvent& event)
 // Waits up to waitMs for an SDL event. Not SDL_WaitEventTimeout: SDL 2.26 on X11 ends that wait
 // by sending an event to one of our windows over a second X connection, and when the window is
 // destroyed just after (a box closed by the click that woke the wait) the server answers that
-// connection with BadWindow, which Xlib's default handler turns into exit(1) at SDL_Quit. With
-// no wait of SDL's own there is never such an event in flight. A poll each millisecond is what
-// SDL itself does when it has no window to wake.
+// connection with BadWindow, which Xlib's default handler turns into exit(1) at SDL_Quit. On X11
+// the wait sleeps on the X connection instead: SDL_PollEvent has just read and queued all that
+// came, so what wakes the sleep is new. Elsewhere it polls each millisecond, as SDL itself does
+// when it has no window to wake. A signal cuts the wait short.
 bool WaitEvent(SDL_Event& event, Uint32 waitMs)
 {
     const Uint32 nStart = SDL_GetTicks();
     for (;;) {
         if (SDL_PollEvent(&event))
             return true;
-        if (SDL_GetTicks() - nStart >= waitMs)
+        const Uint32 nGone = SDL_GetTicks() - nStart;
+        if (nGone >= waitMs)
             return false;
-        SDL_Delay(1);
+        if (g_nXFd < 0) {
+            SDL_Delay(1);
+            continue;
+        }
+        pollfd connection{g_nXFd, POLLIN, 0};
+        if (poll(&connection, 1, static_cast<int>(waitMs - nGone)) < 0)
+            return false;
     }
 }
 
@@ -464,30 +474,10 @@ bool OpenBoxWindow(CDrawnBoxUp& up, const char* pszCaption)
     return true;
 }
 
-// Modal as the system's box: the program's messages go on being dispatched (its timers tick;
-// the framework draws no frame while a box is up), input goes to the box, and a WM_QUIT ends
-// the box and is posted again for the loop outside, as Windows does.
-void RunBoxLoop(CDrawnBoxUp& up)
-{
-    while (!up.bDone) {
-        MSG msg;
-        while (!up.bDone && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        SDL_Event event;
-        if (!up.bDone && WaitEvent(event, kBoxPollMs))
-            HandleEvent(event);
-    }
-}
-
 bool ShowDrawnBox(const char* pszText, const char* pszCaption)
 {
-    CDrawnBoxUp up;
+    auto pUp = std::make_unique<CDrawnBoxUp>();
+    CDrawnBoxUp& up = *pUp;
     const bool bInMain = IsMainWindowOnScreen();
     // In the intro's window the box keeps a margin, so it reads as a box over the picture.
     const int nMargin = bInMain ? 8 : 0;
@@ -499,24 +489,45 @@ bool ShowDrawnBox(const char* pszText, const char* pszCaption)
     } else if (!OpenBoxWindow(up, pszCaption)) {
         return false;
     }
-    CDrawnBoxUp* pOuter = g_pBox;  // a box opened from inside another box's loop
+    g_Boxes.push_back(std::move(pUp));
     g_pBox = &up;
     SDL_ShowCursor(SDL_ENABLE);
     if (bInMain)
         Redraw();
     else
         RedrawBoxWindow(up);
-    RunBoxLoop(up);
-    g_pBox = pOuter;
-    CloseBoxWindow(up);
-    if (g_pWindow && bInMain)
-        Redraw();
     return true;
 }
 
-}  // namespace
+// The X connection SDL talks over, once there is a window to ask.
+int XConnectionOf(SDL_Window* pWindow)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(pWindow, &info) || info.subsystem != SDL_SYSWM_X11)
+        return -1;
+    return ConnectionNumber(info.info.x11.display);
+}
 
-bool DisplayStart(std::string& error)
+class CSdlDisplay final : public CDisplay {
+public:
+    bool Start(std::string& error) override;
+    void Shutdown() override;
+    DWORD Now() override { return SDL_GetTicks(); }
+    void ShowWindow(const char* pszTitle, const SIconImage* pIcon) override;
+    void HideWindow() override;
+    void DestroyWindow() override;
+    void ShowPicture(const std::uint8_t* (*pfnRgb)()) override;
+    void SetCursorVisible(bool bVisible) override;
+    bool TakesInput() override { return true; }
+    void PumpEvents(DWORD waitMs) override;
+    void Wait(DWORD ms) override { SDL_Delay(ms); }
+    bool ShowBox(const char* pszText, const char* pszCaption) override;
+    bool BoxUp() override { return g_pBox && !g_pBox->bDone; }
+    void CloseBox() override;
+};
+
+bool CSdlDisplay::Start(std::string& error)
 {
     // The window class desktops match with the .desktop entry's StartupWMClass (X11) and the
     // app id (Wayland); SDL reads them when it makes the window. A user's own values win.
@@ -555,20 +566,25 @@ bool DisplayStart(std::string& error)
         SDL_Quit();
         return false;
     }
+    g_bStarted = true;
     return true;
 }
 
-void DisplayShutdown()
+void CSdlDisplay::Shutdown()
 {
-    if (g_Settings.bHeadless)
+    if (!g_bStarted)
         return;
-    DisplayDestroyWindow();
+    DestroyWindow();
+    while (!g_Boxes.empty())
+        CloseBox();
     SDL_Quit();
+    g_bStarted = false;
+    g_nXFd = -1;
 }
 
-void DisplayShowWindow(const char* pszTitle, const SIconImage* pIcon)
+void CSdlDisplay::ShowWindow(const char* pszTitle, const SIconImage* pIcon)
 {
-    if (g_Settings.bHeadless || g_pWindow)
+    if (!g_bStarted || g_pWindow)
         return;
     const Uint32 nFlags = SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE |
                           (g_Settings.bWindowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
@@ -589,15 +605,17 @@ void DisplayShowWindow(const char* pszTitle, const SIconImage* pIcon)
                                        SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight);
     }
     if (!g_pTexture) {
-        DisplayDestroyWindow();
+        DestroyWindow();
         return;
     }
+    g_nXFd = XConnectionOf(g_pWindow);
+    g_bPointerNews = true;
     Redraw();
 }
 
-void DisplayHideWindow()
+void CSdlDisplay::HideWindow()
 {
-    if (!HasDisplay())
+    if (!g_pWindow)
         return;
     // Out of fullscreen first: a compositor (weston) that sees a fullscreen window simply vanish
     // keeps the output black, and a box shown next would be drawn behind that.
@@ -608,7 +626,7 @@ void DisplayHideWindow()
         g_pBox->bDone = true;  // nobody could see it or answer it any more
 }
 
-void DisplayDestroyWindow()
+void CSdlDisplay::DestroyWindow()
 {
     if (IsBoxInMainWindow())
         g_pBox->bDone = true;
@@ -624,24 +642,29 @@ void DisplayDestroyWindow()
     g_pLastPicture = nullptr;
 }
 
-void DisplayShowPicture(const std::uint8_t* pRgb)
+void CSdlDisplay::ShowPicture(const std::uint8_t* (*pfnRgb)())
 {
-    if (!HasDisplay())
+    if (!g_pWindow)
         return;
-    g_pLastPicture = pRgb;
+    g_pLastPicture = pfnRgb();
     Redraw();
 }
 
-void DisplaySetCursorVisible(bool bVisible)
+void CSdlDisplay::SetCursorVisible(bool bVisible)
 {
-    if (HasDisplay())
+    if (g_pWindow)
         SDL_ShowCursor(bVisible ? SDL_ENABLE : SDL_DISABLE);
 }
 
-void DisplayPumpEvents(DWORD waitMs)
+void CSdlDisplay::PumpEvents(DWORD waitMs)
 {
-    if (g_Settings.bHeadless)
+    if (!g_bStarted)
         return;
+    if (g_bPointerNews) {
+        // A window appearing under the pointer gets WM_SETCURSOR without any mouse motion.
+        g_bPointerNews = false;
+        SendSetCursorToMainWindow();
+    }
     SDL_Event event;
     if (waitMs > 0 && WaitEvent(event, waitMs))
         HandleEvent(event);
@@ -649,18 +672,38 @@ void DisplayPumpEvents(DWORD waitMs)
         HandleEvent(event);
 }
 
-void DisplayWait(DWORD ms)
+bool CSdlDisplay::ShowBox(const char* pszText, const char* pszCaption)
 {
-    SDL_Delay(ms);
+    if (!g_bStarted)
+        return false;
+    if (g_Settings.bDrawnBoxes || !ShowSystemBox(pszText, pszCaption))
+        return ShowDrawnBox(pszText, pszCaption);
+    // The system's box runs a loop of its own and is answered when it returns.
+    g_Boxes.push_back(std::make_unique<CDrawnBoxUp>());
+    g_pBox = g_Boxes.back().get();
+    g_pBox->bDone = true;
+    return true;
 }
 
-bool DisplayMessageBox(const char* pszText, const char* pszCaption)
+void CSdlDisplay::CloseBox()
 {
-    if (g_Settings.bHeadless)
-        return false;
-    if (!g_Settings.bDrawnBoxes && ShowSystemBox(pszText, pszCaption))
-        return true;
-    return ShowDrawnBox(pszText, pszCaption);
+    if (g_Boxes.empty())
+        return;
+    const bool bInMain = IsBoxInMainWindow();
+    CloseBoxWindow(*g_pBox);
+    g_Boxes.pop_back();
+    g_pBox = g_Boxes.empty() ? nullptr : g_Boxes.back().get();
+    if (g_pWindow && bInMain)
+        Redraw();
+}
+
+CSdlDisplay g_Sdl;
+
+}  // namespace
+
+CDisplay& DeviceDisplay()
+{
+    return g_Sdl;
 }
 
 }  // namespace portable

@@ -3,12 +3,13 @@
 // picture (already RGB, present.cpp) is put into it as RGBA, and the page's CSS scales it to fit
 // at 4:3 with nearest-pixel scaling. Keys, focus and visibility arrive as html5.h callbacks and
 // wait in a small queue until DisplayPumpEvents turns them into window messages, as SDL's event
-// queue does on the desktop. Message boxes are modal dialogs of the page (its `Module.page`).
+// queue does on the desktop. Message boxes are modal dialogs of the page (its `Module.page`),
+// waited for by message_box.cpp's loop as on the desktop.
 //
 // The program's blocking waits (GetMessage, Sleep, a message box) run under ASYNCIFY: each one
 // goes through emscripten_sleep, which hands control back to the browser until it is over.
 // html5.h calls used: emscripten_set_keydown/keyup_callback, emscripten_set_focus/blur_callback,
-// emscripten_set_visibilitychange_callback, emscripten_sleep.
+// emscripten_set_visibilitychange_callback, emscripten_sleep, emscripten_get_now.
 #include "world.h"
 
 #include <emscripten.h>
@@ -20,12 +21,12 @@
 namespace portable {
 namespace {
 
-// How often a modal box looks whether the page's dialog has been closed.
+// How often the loop under a box looks whether the page's dialog has been closed.
 constexpr unsigned kBoxPollMs = 15;
 
 bool g_bStarted = false;
 bool g_bWindowShown = false;
-bool g_bBoxUp = false;
+int g_nBoxes = 0;  // boxes up, the innermost the page's dialog
 // The page is active while the window has the focus and the tab is visible.
 bool g_bFocused = true;
 bool g_bVisible = true;
@@ -82,7 +83,7 @@ EM_BOOL OnKey(int nEventType, const EmscriptenKeyboardEvent* pKey, void*)
     if (nVk == VK_RETURN && pKey->altKey)
         return EM_FALSE;
     // While a box is up its dialog takes the keys, as a modal box does on Windows.
-    if (!g_bBoxUp)
+    if (g_nBoxes == 0)
         g_PendingKeys.push_back(
             {static_cast<UINT>(nEventType == EMSCRIPTEN_EVENT_KEYDOWN ? WM_KEYDOWN : WM_KEYUP), nVk});
     return KeepFromBrowser(nVk, *pKey) ? EM_TRUE : EM_FALSE;  // EM_TRUE: preventDefault
@@ -116,9 +117,25 @@ void Redraw()
            static_cast<int>(g_Rgba.size()));
 }
 
-}  // namespace
+class CWebDisplay final : public CDisplay {
+public:
+    bool Start(std::string& error) override;
+    void Shutdown() override;
+    DWORD Now() override { return static_cast<DWORD>(emscripten_get_now()); }
+    void ShowWindow(const char* pszTitle, const SIconImage* pIcon) override;
+    void HideWindow() override;
+    void DestroyWindow() override;
+    void ShowPicture(const std::uint8_t* (*pfnRgb)()) override;
+    void SetCursorVisible(bool bVisible) override;
+    bool TakesInput() override { return true; }
+    void PumpEvents(DWORD waitMs) override;
+    void Wait(DWORD ms) override { emscripten_sleep(ms); }
+    bool ShowBox(const char* pszText, const char* pszCaption) override;
+    bool BoxUp() override { return EM_ASM_INT({ return Module.page.messageBoxOpen() ? 1 : 0; }); }
+    void CloseBox() override { --g_nBoxes; }
+};
 
-bool DisplayStart(std::string& error)
+bool CWebDisplay::Start(std::string& error)
 {
     const bool bPage = EM_ASM_INT({ return typeof Module.page == 'object' ? 1 : 0; });
     if (!bPage) {
@@ -139,16 +156,16 @@ bool DisplayStart(std::string& error)
     return true;
 }
 
-void DisplayShutdown()
+void CWebDisplay::Shutdown()
 {
     if (!g_bStarted)
         return;
-    DisplayDestroyWindow();
+    DestroyWindow();
     emscripten_html5_remove_all_event_listeners();
     g_bStarted = false;
 }
 
-void DisplayShowWindow(const char* pszTitle, const SIconImage*)
+void CWebDisplay::ShowWindow(const char* pszTitle, const SIconImage*)
 {
     // The page's favicon is the program's icon already.
     if (!g_bStarted || g_bWindowShown)
@@ -157,42 +174,42 @@ void DisplayShowWindow(const char* pszTitle, const SIconImage*)
     EM_ASM({ Module.page.showWindow(UTF8ToString($0)); }, pszTitle);
 }
 
-void DisplayHideWindow()
+void CWebDisplay::HideWindow()
 {
     if (g_bWindowShown)
         EM_ASM({ Module.page.hideWindow(); });
 }
 
-void DisplayDestroyWindow()
+void CWebDisplay::DestroyWindow()
 {
-    DisplayHideWindow();
+    HideWindow();
     g_bWindowShown = false;
     g_pLastPicture = nullptr;
     g_PendingKeys.clear();
 }
 
-void DisplayShowPicture(const std::uint8_t* pRgb)
+void CWebDisplay::ShowPicture(const std::uint8_t* (*pfnRgb)())
 {
     if (!g_bWindowShown)
         return;
-    g_pLastPicture = pRgb;
+    g_pLastPicture = pfnRgb();
     Redraw();
     // The browser paints between tasks: give it the turn, as Flip waits for the display.
     emscripten_sleep(0);
 }
 
-void DisplaySetCursorVisible(bool bVisible)
+void CWebDisplay::SetCursorVisible(bool bVisible)
 {
     if (g_bWindowShown)
         EM_ASM({ Module.page.setCursorVisible($0); }, bVisible);
 }
 
-void DisplayPumpEvents(DWORD waitMs)
+void CWebDisplay::PumpEvents(DWORD waitMs)
 {
     if (!g_bStarted)
         return;
-    if (waitMs > 0 && g_PendingKeys.empty())
-        emscripten_sleep(waitMs);  // the browser's callbacks run meanwhile
+    if (waitMs > 0 && g_PendingKeys.empty())  // the browser's callbacks run meanwhile
+        emscripten_sleep(g_nBoxes > 0 && waitMs > kBoxPollMs ? kBoxPollMs : waitMs);
     EM_ASM({ Module.page.pumped(); });
     if (g_bWindowShown)
         SetAppActive(g_bFocused && g_bVisible);
@@ -203,24 +220,25 @@ void DisplayPumpEvents(DWORD waitMs)
     }
 }
 
-void DisplayWait(DWORD ms)
-{
-    emscripten_sleep(ms);
-}
-
-bool DisplayMessageBox(const char* pszText, const char* pszCaption)
+bool CWebDisplay::ShowBox(const char* pszText, const char* pszCaption)
 {
     if (!g_bStarted)
         return false;
-    // The page's dialog is modal: nothing under it takes input and no frame is drawn, since
-    // the program waits here without dispatching anything.
-    g_bBoxUp = true;
+    // The page's dialog is modal: nothing under it takes input, and the framework draws no
+    // frame while a box is up.
+    ++g_nBoxes;
     EM_ASM({ Module.page.showMessageBox(UTF8ToString($0), UTF8ToString($1)); }, pszText,
            pszCaption);
-    while (EM_ASM_INT({ return Module.page.messageBoxOpen() ? 1 : 0; }))
-        emscripten_sleep(kBoxPollMs);
-    g_bBoxUp = false;
     return true;
+}
+
+CWebDisplay g_Web;
+
+}  // namespace
+
+CDisplay& DeviceDisplay()
+{
+    return g_Web;
 }
 
 }  // namespace portable

@@ -132,12 +132,4 @@ void ResetEnding()
     g_bStdoutReported = false;
 }
 
-namespace test {
-
-int RequestedExitStatus()
-{
-    return ExitStatus(-1);
-}
-
-}  // namespace test
 }  // namespace portable

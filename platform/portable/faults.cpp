@@ -1,13 +1,14 @@
 // Fault injection and call counting for tests (see testing.h). Depends on nothing but the seam
 // types; each instrumented call in the portable layer consults FaultDue once per call.
 #include "faults.h"
+#include "testing.h"
 
 #include <array>
 
 namespace portable {
 namespace {
 
-constexpr std::size_t kCallKinds = static_cast<std::size_t>(test::Call::CaptureWrite) + 1;
+constexpr std::size_t kCallKinds = static_cast<std::size_t>(Call::CaptureWrite) + 1;
 
 struct CFault {
     HRESULT code = DD_OK;
@@ -19,7 +20,7 @@ std::array<int, kCallKinds> g_Counts;
 
 }  // namespace
 
-bool FaultDue(test::Call call, HRESULT& code)
+bool FaultDue(Call call, HRESULT& code)
 {
     const auto index = static_cast<std::size_t>(call);
     ++g_Counts[index];

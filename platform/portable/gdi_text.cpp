@@ -415,7 +415,7 @@ UINT WINAPI GetTextAlign(HDC hdc)
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::TextOutA, hr))
+    if (FaultDue(Call::TextOutA, hr))
         return FALSE;
     CDeviceContext* pDC = FindDC(hdc);
     if (!pDC || c < 0 || (c > 0 && !lpString))

@@ -1,7 +1,10 @@
-// MessageBoxA of the portable platform. Every box is recorded for tests. Headless, a box is
-// printed to standard output and "closed" at once; with a display it is the system's box, or
-// one the platform draws where the system has no way to show one (Wayland without zenity), and
-// printed only when neither can be shown.
+// MessageBoxA of the portable platform, and the modal loop that runs while a box is up, the
+// same whatever the display: as in a real box's loop the thread's messages go on being
+// dispatched (the program's timers tick; the framework draws no frame while a box is up), input
+// goes to the box, and WM_QUIT ends the box and is posted again for the loop outside. The
+// display shows the box (the system's, or one drawn by the platform) and says when it has been
+// answered; a box no display can show, or one asked for after the run was ended from outside
+// (nobody may be there to close it), is printed to standard output and answered at once.
 #include "faults.h"
 #include "world.h"
 
@@ -10,36 +13,31 @@
 namespace portable {
 namespace {
 
-std::vector<test::MessageBoxRecord> g_Boxes;
-std::function<void(const test::MessageBoxRecord&)> g_Hook;
-
 void PrintBox(const char* pszText, const char* pszCaption)
 {
     std::printf("[%s]\n%s\n", pszCaption, pszText);
     FlushStandardOutput();
 }
 
+void RunBoxLoop()
+{
+    while (Display().BoxUp() && !EndRequested()) {
+        MSG msg;
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!WaitForMessage(nullptr, 0, 0))
+                Display().PumpEvents(100);  // only the box itself is left to answer
+            continue;
+        }
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
 }  // namespace
-
-void ResetMessageBoxes()
-{
-    g_Boxes.clear();
-    g_Hook = nullptr;
-}
-
-namespace test {
-
-const std::vector<MessageBoxRecord>& MessageBoxes()
-{
-    return g_Boxes;
-}
-
-void SetMessageBoxHook(std::function<void(const MessageBoxRecord&)> hook)
-{
-    g_Hook = std::move(hook);
-}
-
-}  // namespace test
 }  // namespace portable
 
 using namespace portable;
@@ -47,17 +45,17 @@ using namespace portable;
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::MessageBoxA, hr))
+    if (FaultDue(Call::MessageBoxA, hr))
         return 0;  // what MessageBox returns when it cannot show the box
     const char* pszText = lpText ? lpText : "";
     const char* pszCaption = lpCaption ? lpCaption : "Error";  // Windows' default caption
-    g_Boxes.push_back({hWnd, pszText, pszCaption, uType});
-    const test::MessageBoxRecord record = g_Boxes.back();
-    if (g_Hook)
-        g_Hook(record);
-    // Only an OK button is offered, so every way of closing the box answers IDOK. A run ended
-    // by a signal or a failure prints its boxes: nobody may be there to close them.
-    if (g_Settings.bHeadless || EndRequested() || !DisplayMessageBox(pszText, pszCaption))
+    RecordMessageBox(hWnd, pszText, pszCaption, uType);
+    // Only an OK button is offered, so every way of closing the box answers IDOK.
+    if (EndRequested() || !Display().ShowBox(pszText, pszCaption)) {
         PrintBox(pszText, pszCaption);
+        return IDOK;
+    }
+    RunBoxLoop();
+    Display().CloseBox();
     return IDOK;
 }

@@ -1,6 +1,6 @@
 // Presentation of the portable platform: the emulated display's pixel formats, their exact
 // conversion to RGB, and what happens to each flipped picture (kept for tests, captured as PNG
-// by capture.cpp, shown through display_sdl.cpp, scripted key presses after given frames).
+// by capture.cpp, shown by the display, scripted key presses after given frames).
 #include "world.h"
 
 #include <algorithm>
@@ -31,8 +31,6 @@ std::uint8_t Expand6(unsigned v)
 {
     return static_cast<std::uint8_t>((v << 2) | (v >> 4));
 }
-
-const std::uint8_t* ShownRgb();
 
 void PressScriptedKeys(int nFrame)
 {
@@ -119,8 +117,6 @@ void ConvertToRgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch
     }
 }
 
-namespace {
-
 const std::uint8_t* ShownRgb()
 {
     if (!g_Shown.bConverted) {
@@ -131,13 +127,11 @@ const std::uint8_t* ShownRgb()
     return g_Screen.data();
 }
 
-}  // namespace
-
 void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                     const PALETTEENTRY* pPalette, bool bCountAsFrame)
 {
     // Headless and without capture nobody looks at the picture each frame: keep its bytes and
-    // convert only when a test asks (a copy costs far less than the conversion).
+    // convert only when somebody asks (a copy costs far less than the conversion).
     g_Shown.format = format;
     g_Shown.nPitch = nPitch;
     g_Shown.bytes.assign(pPixels, pPixels + nPitch * kScreenHeight);
@@ -145,8 +139,7 @@ void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPit
     if (pPalette)
         std::copy(pPalette, pPalette + 256, g_Shown.palette);
     g_Shown.bConverted = false;
-    if (!g_Settings.bHeadless)
-        DisplayShowPicture(ShownRgb());
+    Display().ShowPicture(ShownRgb);
     if (!bCountAsFrame)
         return;
     ++g_nPresentedFrames;
@@ -162,18 +155,9 @@ void ResetPresentation()
     g_nPresentedFrames = 0;
 }
 
-namespace test {
-
-int PresentedFrames()
+int PresentedFrameCount()
 {
     return g_nPresentedFrames;
 }
 
-std::vector<std::uint8_t> ScreenRgb()
-{
-    ShownRgb();
-    return g_Screen;
-}
-
-}  // namespace test
 }  // namespace portable

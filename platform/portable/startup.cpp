@@ -1,5 +1,5 @@
-// Portable start-up: options, then the capture folder, the signal handlers and the display (or
-// none, headless), then the program's WinMain, whose result is the exit code unless the run was
+// Portable start-up: options, then the capture folder, the signal handlers and the display (the
+// desktop's or the browser's, or the headless one), then the program's WinMain, whose result is the exit code unless the run was
 // ended from outside (ending.cpp). Running out of memory ends the run here, in one line.
 #include "startup.h"
 
@@ -16,7 +16,6 @@ constexpr int kDefaultHeadlessFrames = 1000;  // one per 10 ms timer tick
 int Run(int argc, char** argv)
 {
     CSettings settings;
-    settings.bHeadless = false;
     const SOptionsOutcome outcome = ParseOptions(argc, argv, settings);
     if (!outcome.bRun) {
         std::fputs(outcome.message.c_str(), outcome.nExitCode == 0 ? stdout : stderr);
@@ -39,17 +38,17 @@ int Run(int argc, char** argv)
     }
     g_Settings = settings;
     InstallSignalHandlers();
-    if (!settings.bHeadless) {
-        std::string error;
-        if (!DisplayStart(error)) {
-            std::fprintf(stderr, "korvan: no display available (%s); use --headless to run without one\n",
-                         error.c_str());
-            return 1;
-        }
+    CDisplay& display = settings.bHeadless ? HeadlessDisplay() : DeviceDisplay();
+    std::string error;
+    if (!display.Start(error)) {
+        std::fprintf(stderr, "korvan: no display available (%s); use --headless to run without one\n",
+                     error.c_str());
+        return 1;
     }
+    UseDisplay(display);
     static char s_szCommandLine[] = "";
     const int nResult = WinMain(GetModuleHandleA(nullptr), nullptr, s_szCommandLine, SW_SHOWDEFAULT);
-    DisplayShutdown();
+    Display().Shutdown();
     FlushStandardOutput();
     return ExitStatus(nResult);
 }
@@ -63,7 +62,7 @@ int PlatformMain(int argc, char** argv)
     } catch (const std::bad_alloc&) {
         // Nothing below may allocate: every further request could fail as well.
         RemovePartialFile();
-        DisplayShutdown();
+        Display().Shutdown();
         std::fputs("korvan: out of memory; close other programs and run it again\n", stderr);
         return 1;
     }

@@ -175,7 +175,7 @@ HRESULT CSurface::CheckFlip(LPDIRECTDRAWSURFACE lpTarget, CSurface*& pTarget) co
 HRESULT CSurface::Flip(LPDIRECTDRAWSURFACE lpTarget, DWORD /*dwFlags*/)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::Flip, hr))
+    if (FaultDue(Call::Flip, hr))
         return hr;
     if (m_bDead)
         return DDERR_INVALIDOBJECT;
@@ -197,7 +197,7 @@ HRESULT CSurface::Flip(LPDIRECTDRAWSURFACE lpTarget, DWORD /*dwFlags*/)
 HRESULT CSurface::GetAttachedSurface(LPDDSCAPS lpCaps, LPDIRECTDRAWSURFACE* lplpSurface)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::GetAttachedSurface, hr))
+    if (FaultDue(Call::GetAttachedSurface, hr))
         return hr;
     if (m_bDead)
         return DDERR_INVALIDOBJECT;
@@ -227,7 +227,7 @@ HRESULT CSurface::IsLost()
 HRESULT CSurface::Restore()
 {
     HRESULT hr;
-    if (FaultDue(test::Call::Restore, hr))
+    if (FaultDue(Call::Restore, hr))
         return hr;
     if (m_bDead)
         return DDERR_INVALIDOBJECT;
@@ -247,7 +247,7 @@ HRESULT CSurface::Restore()
 HRESULT CSurface::Lock(LPRECT lpRect, LPDDSURFACEDESC lpDesc, DWORD /*dwFlags*/, HANDLE /*hEvent*/)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::Lock, hr))
+    if (FaultDue(Call::Lock, hr))
         return hr;
     if (m_bDead)
         return DDERR_INVALIDOBJECT;
@@ -271,7 +271,7 @@ HRESULT CSurface::Lock(LPRECT lpRect, LPDDSURFACEDESC lpDesc, DWORD /*dwFlags*/,
 HRESULT CSurface::Unlock(LPVOID /*lpSurfaceData*/)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::Unlock, hr))
+    if (FaultDue(Call::Unlock, hr))
         return hr;
     if (m_bDead)
         return DDERR_INVALIDOBJECT;
@@ -286,7 +286,7 @@ HRESULT CSurface::GetDC(HDC* lphDC)
     HRESULT hr;
     if (!lphDC)
         return DDERR_INVALIDPARAMS;
-    if (FaultDue(test::Call::GetDC, hr)) {
+    if (FaultDue(Call::GetDC, hr)) {
         *lphDC = nullptr;  // what every failed GetDC but DCALREADYCREATED does
         return hr;
     }
@@ -308,7 +308,7 @@ HRESULT CSurface::GetDC(HDC* lphDC)
 HRESULT CSurface::ReleaseDC(HDC hDC)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::ReleaseDC, hr))
+    if (FaultDue(Call::ReleaseDC, hr))
         return hr;
     if (m_bDead)
         return DDERR_INVALIDOBJECT;
@@ -324,7 +324,7 @@ HRESULT CSurface::ReleaseDC(HDC hDC)
 HRESULT CSurface::GetSurfaceDesc(LPDDSURFACEDESC lpDesc)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::GetSurfaceDesc, hr))
+    if (FaultDue(Call::GetSurfaceDesc, hr))
         return hr;
     if (m_bDead)
         return DDERR_INVALIDOBJECT;

@@ -1,15 +1,41 @@
 // The test controls of testing.h that span the platform: a fresh world, focus changes, key
-// presses, pitch padding and the virtual clock.
+// presses, message boxes, what was presented, pitch padding and the virtual clock.
+#include "testing.h"
+
 #include "faults.h"
 #include "world.h"
 
-namespace portable::test {
+namespace portable {
+namespace {
+
+std::vector<test::MessageBoxRecord> g_Boxes;
+std::function<void(const test::MessageBoxRecord&)> g_Hook;
+
+}  // namespace
+
+void RecordMessageBox(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType)
+{
+    g_Boxes.push_back({hOwner, pszText, pszCaption, nType});
+    const test::MessageBoxRecord record = g_Boxes.back();
+    if (g_Hook)
+        g_Hook(record);
+}
+
+void ResetMessageBoxes()
+{
+    g_Boxes.clear();
+    g_Hook = nullptr;
+}
+
+namespace test {
 
 void Reset(DisplayFormat format)
 {
-    CSettings settings;  // headless, no capture, no scripted keys
+    CSettings settings;  // no capture, no scripted keys
     settings.format = format;
     g_Settings = settings;
+    UseDisplay(HeadlessDisplay());
+    ResetHeadlessDisplay();
     ResetFaultsAndCounts();
     ResetDirectDraw();
     ResetGdi();
@@ -36,6 +62,32 @@ void PressKey(UINT vk)
     PostKeyMessage(WM_KEYUP, vk);
 }
 
+const std::vector<MessageBoxRecord>& MessageBoxes()
+{
+    return g_Boxes;
+}
+
+void SetMessageBoxHook(std::function<void(const MessageBoxRecord&)> hook)
+{
+    g_Hook = std::move(hook);
+}
+
+void HoldMessageBoxes(bool bHold)
+{
+    HoldHeadlessBoxes(bHold);
+}
+
+int PresentedFrames()
+{
+    return PresentedFrameCount();
+}
+
+std::vector<std::uint8_t> ScreenRgb()
+{
+    const std::uint8_t* pRgb = ShownRgb();
+    return {pRgb, pRgb + kScreenWidth * kScreenHeight * 3};
+}
+
 void SetPitchPadding(int bytes)
 {
     g_Settings.nPitchPadding = bytes;
@@ -46,9 +98,15 @@ void SetCaptureDir(const std::string& dir)
     g_Settings.captureDir = dir;
 }
 
+int RequestedExitStatus()
+{
+    return ExitStatus(-1);
+}
+
 DWORD ClockMs()
 {
     return NowMs();
 }
 
-}  // namespace portable::test
+}  // namespace test
+}  // namespace portable

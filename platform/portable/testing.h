@@ -4,6 +4,8 @@
 #pragma once
 
 #include "../winapi.h"
+#include "calls.h"
+#include "display_format.h"
 
 #include <cstdint>
 #include <functional>
@@ -12,19 +14,14 @@
 
 namespace portable::test {
 
-enum class DisplayFormat { Rgb565, Rgb555, Palette8, Rgb32 };
+using portable::Call;
+using portable::DisplayFormat;
 
 // A fresh headless world: no windows, classes, timers, queued messages, faults, boxes or end of
 // the run requested; virtual clock at 0; emulated display in `format`; the app's process
 // globals untouched.
 void Reset(DisplayFormat format = DisplayFormat::Rgb565);
 
-enum class Call {
-    DirectDrawCreate, QueryInterface, SetCooperativeLevel, SetDisplayMode, CreateSurface,
-    GetAttachedSurface, CreatePalette, GetSurfaceDesc, Flip, Restore, Lock, Unlock, GetDC,
-    ReleaseDC, FlipToGDISurface, Release, SetTimer, CreateWindowExA, RegisterClassA, MessageBoxA,
-    TextOutA, CaptureWrite
-};
 constexpr int kAlways = -1;
 
 // The next `times` calls (kAlways: every call) fail with `code` and do nothing else.
@@ -51,6 +48,9 @@ struct MessageBoxRecord {
 const std::vector<MessageBoxRecord>& MessageBoxes();  // boxes shown since Reset
 // Runs while the box is "up" (inside MessageBoxA), before it returns IDOK.
 void SetMessageBoxHook(std::function<void(const MessageBoxRecord&)> hook);
+// Boxes stay up from now on until their modal loop ends them (WM_QUIT, the end of the run),
+// as a real one waits for somebody; by default (and after Reset) they are answered at once.
+void HoldMessageBoxes(bool bHold);
 
 int PresentedFrames();               // flips presented since Reset
 std::vector<std::uint8_t> ScreenRgb();  // the visible picture, 640x480x3 RGB, as a viewer sees it

@@ -1,14 +1,12 @@
 // Window manager of the portable platform: window classes, windows, the posted-message queue,
-// timers, activation and focus, cursors and icons, the clock. Single-threaded like the program;
-// display events reach it through DisplayPumpEvents (display_sdl.cpp, display_web.cpp), never
-// from another thread.
+// timers, activation and focus, cursors and icons. Single-threaded like the program; time and
+// display events come from the display (world.h), never from another thread.
 #include "faults.h"
 #include "resource_table.h"
 #include "world.h"
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -64,8 +62,6 @@ HWND g_hFocus = nullptr;
 HWND g_hMainWindow = nullptr;  // the first window shown: the one the display shows
 HCURSOR g_hCursor = kArrowCursor;
 int g_nCursorCount = 0;
-DWORD g_dwVirtualNow = 0;
-const auto g_RealStart = std::chrono::steady_clock::now();
 
 std::string UpperCase(const char* psz)
 {
@@ -177,7 +173,7 @@ void ShowOnDisplay(const CWindow& window)
     SIconImage icon;
     const bool bIcon = itClass != g_Classes.end() &&
                        LoadIconImage(itClass->second.wc.hIcon, kIconSize, icon);
-    DisplayShowWindow(window.strTitle.c_str(), bIcon ? &icon : nullptr);
+    Display().ShowWindow(window.strTitle.c_str(), bIcon ? &icon : nullptr);
 }
 
 // A signal or a failed capture ended the run: the main window goes as if it were closed, so
@@ -205,16 +201,7 @@ bool ActivatesOnShow(int nCmdShow)
 
 DWORD NowMs()
 {
-    if (g_Settings.bHeadless)
-        return g_dwVirtualNow;
-    auto elapsed = std::chrono::steady_clock::now() - g_RealStart;
-    return static_cast<DWORD>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
-}
-
-void AdvanceVirtualClock(DWORD ms)
-{
-    g_dwVirtualNow += ms;
+    return Display().Now();
 }
 
 bool IsAppActive()
@@ -270,7 +257,17 @@ void ResetWindowManager()
     g_hMainWindow = nullptr;
     g_hCursor = kArrowCursor;
     g_nCursorCount = 0;
-    g_dwVirtualNow = 0;
+}
+
+bool WaitForMessage(HWND hFilter, UINT nMin, UINT nMax)
+{
+    DWORD dwDue = 0;
+    const bool bTimer = NextTimerDue(hFilter, nMin, nMax, dwDue);
+    if (!bTimer && (!Display().TakesInput() || g_Windows.empty()))
+        return false;
+    const auto nLeft = static_cast<std::int32_t>(dwDue - NowMs());
+    Display().PumpEvents(bTimer ? std::max<std::int32_t>(0, nLeft) : 100);
+    return true;
 }
 
 }  // namespace portable
@@ -282,7 +279,7 @@ using namespace portable;
 ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::RegisterClassA, hr))
+    if (FaultDue(Call::RegisterClassA, hr))
         return 0;
     if (!lpWndClass || !lpWndClass->lpszClassName || !lpWndClass->lpfnWndProc)
         return 0;
@@ -302,7 +299,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
                             HINSTANCE hInstance, LPVOID lpParam)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::CreateWindowExA, hr))
+    if (FaultDue(Call::CreateWindowExA, hr))
         return nullptr;
     auto itClass = g_Classes.find(UpperCase(lpClassName));
     if (itClass == g_Classes.end())
@@ -337,7 +334,7 @@ BOOL WINAPI DestroyWindow(HWND hWnd)
     // message) stands alone on the desktop, and the window does not come back after it.
     pWindow->bVisible = false;
     if (hWnd == g_hMainWindow)
-        DisplayHideWindow();
+        Display().HideWindow();
     // The program's last window going away hands the foreground to someone else.
     if (g_Windows.size() == 1 && g_bAppActive)
         SetAppActive(false);
@@ -349,7 +346,7 @@ BOOL WINAPI DestroyWindow(HWND hWnd)
         g_hFocus = nullptr;
     if (g_hMainWindow == hWnd) {
         g_hMainWindow = nullptr;
-        DisplayDestroyWindow();
+        Display().DestroyWindow();
     }
     return TRUE;
 }
@@ -375,9 +372,6 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow)
     if (ActivatesOnShow(nCmdShow)) {
         g_hFocus = hWnd;
         SetAppActive(true);
-        // A window appearing under the pointer gets WM_SETCURSOR without any mouse motion.
-        if (!g_Settings.bHeadless && hWnd == g_hMainWindow)
-            SendSetCursorToMainWindow();
     }
     return bWasVisible;
 }
@@ -459,14 +453,14 @@ HCURSOR WINAPI SetCursor(HCURSOR hCursor)
 {
     HCURSOR hPrevious = g_hCursor;
     g_hCursor = hCursor;
-    DisplaySetCursorVisible(hCursor != nullptr && g_nCursorCount >= 0);
+    Display().SetCursorVisible(hCursor != nullptr && g_nCursorCount >= 0);
     return hPrevious;
 }
 
 int WINAPI ShowCursor(BOOL bShow)
 {
     g_nCursorCount += bShow ? 1 : -1;
-    DisplaySetCursorVisible(g_hCursor != nullptr && g_nCursorCount >= 0);
+    Display().SetCursorVisible(g_hCursor != nullptr && g_nCursorCount >= 0);
     return g_nCursorCount;
 }
 
@@ -477,14 +471,11 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
     if (!lpMsg)
         return -1;
     for (;;) {
-        DisplayPumpEvents(0);
+        Display().PumpEvents(0);
         EndRunIfRequested();
         if (TakeMessage(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true))
             return lpMsg->message != WM_QUIT;
-        DWORD dwDue = 0;
-        const bool bTimer = NextTimerDue(hWnd, wMsgFilterMin, wMsgFilterMax, dwDue);
-        const bool bInputPossible = !g_Settings.bHeadless && !g_Windows.empty();
-        if (!bTimer && !bInputPossible) {
+        if (!WaitForMessage(hWnd, wMsgFilterMin, wMsgFilterMax)) {
             // Waiting would never end: say so and end the loop instead of hanging.
             std::fprintf(stderr,
                          "korvan: GetMessage would wait forever (no timer, no window, nothing "
@@ -492,13 +483,6 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
             *lpMsg = MakeMsg(nullptr, WM_QUIT, 1, 0);
             return FALSE;
         }
-        const DWORD dwNow = NowMs();
-        const DWORD dwWait = bTimer ? std::max<std::int32_t>(0, static_cast<std::int32_t>(dwDue - dwNow))
-                                    : 100;
-        if (g_Settings.bHeadless)
-            AdvanceVirtualClock(dwWait);  // frames come as fast as they are drawn
-        else
-            DisplayPumpEvents(dwWait);
     }
 }
 
@@ -507,7 +491,7 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
 {
     if (!lpMsg)
         return FALSE;
-    DisplayPumpEvents(0);
+    Display().PumpEvents(0);
     EndRunIfRequested();
     return TakeMessage(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0);
 }
@@ -586,7 +570,7 @@ VOID WINAPI PostQuitMessage(int nExitCode)
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc)
 {
     HRESULT hr;
-    if (FaultDue(test::Call::SetTimer, hr))
+    if (FaultDue(Call::SetTimer, hr))
         return 0;
     if (hWnd && !FindWindow(hWnd))
         return 0;
@@ -632,11 +616,7 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName)
 
 VOID WINAPI Sleep(DWORD dwMilliseconds)
 {
-    if (g_Settings.bHeadless) {
-        AdvanceVirtualClock(dwMilliseconds);
-        return;
-    }
-    DisplayWait(dwMilliseconds);
+    Display().Wait(dwMilliseconds);
 }
 
 DWORD WINAPI GetTickCount(void)

@@ -1,18 +1,17 @@
 // State and entry points shared by the files of the portable platform: the settings chosen at
-// start-up (headless or SDL display, display format, capture, scripted keys), the clock, and the
-// calls by which window manager, DirectDraw and presentation reach one another.
+// start-up (display, display format, capture, scripted keys), the display, and the calls by
+// which window manager, DirectDraw and presentation reach one another.
 #pragma once
 
+#include "../winapi.h"
+#include "display_format.h"
 #include "icon.h"
-#include "testing.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace portable {
-
-using test::DisplayFormat;
 
 constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 480;
@@ -23,7 +22,7 @@ struct SKeyAt {
 };
 
 struct CSettings {
-    bool bHeadless = true;  // tests run headless unless PlatformMain finds a display
+    bool bHeadless = false;    // --headless: start-up chooses the headless display
     bool bWindowed = false;
     bool bVsync = true;        // flips wait for the display's refresh where it has one
     bool bDrawnBoxes = false;  // message boxes drawn in our window even where the system has them
@@ -37,8 +36,7 @@ struct CSettings {
 extern CSettings g_Settings;
 
 // ---- window manager (window.cpp) ----
-DWORD NowMs();
-void AdvanceVirtualClock(DWORD ms);
+DWORD NowMs();  // the display's clock
 bool IsAppActive();
 // Sends WM_ACTIVATEAPP to the program's windows when the state changes (as Windows does when
 // the program gains or loses the foreground).
@@ -47,6 +45,9 @@ void PostKeyMessage(UINT nMsg, UINT nVk);
 void PostCloseToMainWindow();
 void SendSetCursorToMainWindow();
 void ResetWindowManager();
+// Waits until a message the filter accepts may be there (a timer due, a display event); false,
+// at once, when nothing could ever come.
+bool WaitForMessage(HWND hFilter, UINT nMin, UINT nMax);
 
 // ---- DirectDraw (ddraw.cpp) ----
 // The program left the foreground: an exclusive-mode primary chain is lost.
@@ -81,7 +82,9 @@ struct SDrawnBox {
 SDrawnBox DrawMessageBoxImage(const char* pszText, const char* pszCaption, int nMaxWidth,
                               int nMaxHeight);
 
-// ---- message boxes (message_box.cpp) ----
+// ---- test controls kept by the platform (testing.cpp) ----
+// Every box MessageBoxA is asked for; a test's hook runs while it is up.
+void RecordMessageBox(HWND hOwner, const char* pszText, const char* pszCaption, UINT nType);
 void ResetMessageBoxes();
 
 // ---- presentation (present.cpp) ----
@@ -98,6 +101,8 @@ void ConvertToRgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch
 // A flip made `pPixels` visible: count it, keep it for ScreenRgb, capture and show it.
 void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                     const PALETTEENTRY* pPalette, bool bCountAsFrame);
+const std::uint8_t* ShownRgb();  // the picture last presented, 640x480 RGB
+int PresentedFrameCount();
 void ResetPresentation();
 
 // ---- capture (capture.cpp) ----
@@ -131,23 +136,52 @@ void SetPartialFile(const char* pszPath);
 void RemovePartialFile();
 void ResetEnding();
 
-// ---- the display (display_sdl.cpp, or display_web.cpp in the browser); every call is a
-// no-op when headless ----
-bool DisplayStart(std::string& error);
-void DisplayShutdown();
-// `pIcon`: the window's icon, or nullptr for the desktop's default.
-void DisplayShowWindow(const char* pszTitle, const SIconImage* pIcon);
-// Takes the window off the screen for good: it is being destroyed.
-void DisplayHideWindow();
-void DisplayDestroyWindow();
-void DisplayShowPicture(const std::uint8_t* pRgb);
-void DisplaySetCursorVisible(bool bVisible);
-// Turns the display's events into window messages; waits at most `waitMs` for the first one.
-void DisplayPumpEvents(DWORD waitMs);
-// Blocks for `ms` (Sleep); in the browser the page keeps running meanwhile.
-void DisplayWait(DWORD ms);
-// A modal box over the intro's window: the system's, or where the system has no way to show one
-// (or --drawn-boxes asks) one drawn by the platform; false when neither could be shown.
-bool DisplayMessageBox(const char* pszText, const char* pszCaption);
+// ---- the display: display_sdl.cpp (desktop), display_web.cpp (browser) or display_headless.cpp
+// (none), one chosen at start-up. The window manager, presentation and message boxes reach it
+// only through this interface; what a message box waits for is decided above it
+// (message_box.cpp), the same for every display.
+class CDisplay {
+public:
+    virtual ~CDisplay() = default;
+    // Makes the display ready; false, with `error` saying why, when there is none to use.
+    virtual bool Start(std::string& error) = 0;
+    // Closes what Start opened; a display never started, or shut down already, does nothing.
+    virtual void Shutdown() = 0;
+    // Milliseconds since some fixed point: the clock timers and GetTickCount read.
+    virtual DWORD Now() = 0;
+    // Puts the program's window on the display (once; later calls do nothing). `pIcon`: the
+    // window's icon, or nullptr for the desktop's default.
+    virtual void ShowWindow(const char* pszTitle, const SIconImage* pIcon) = 0;
+    // Takes the window off the display for good (it is being destroyed); a box drawn in it
+    // counts as answered.
+    virtual void HideWindow() = 0;
+    virtual void DestroyWindow() = 0;
+    // A flip made a new picture visible; `pfnRgb` gives it as 640x480 RGB (converted when first
+    // asked) and the pointer it returns stays valid until the next picture.
+    virtual void ShowPicture(const std::uint8_t* (*pfnRgb)()) = 0;
+    virtual void SetCursorVisible(bool bVisible) = 0;
+    // Whether anything from outside (a key, the window closed) can reach a program that waits.
+    virtual bool TakesInput() = 0;
+    // Turns the display's events into window messages (keys, focus, close, pointer); when
+    // `waitMs` is not 0, first waits until one comes or Now() has moved on by `waitMs`.
+    virtual void PumpEvents(DWORD waitMs) = 0;
+    // Sleep: returns when Now() has moved on by `ms`, without turning events into messages.
+    virtual void Wait(DWORD ms) = 0;
+    // Puts a message box with one OK button up over the program's window; false when it cannot
+    // be shown (it is then printed). While it is up PumpEvents hands input to the box, not to
+    // the program. BoxUp() answers whether the innermost box is still unanswered; CloseBox()
+    // takes it off the display, once for each box shown.
+    virtual bool ShowBox(const char* pszText, const char* pszCaption) = 0;
+    virtual bool BoxUp() = 0;
+    virtual void CloseBox() = 0;
+};
+CDisplay& Display();               // the display chosen (the headless one until start-up)
+void UseDisplay(CDisplay& display);
+CDisplay& HeadlessDisplay();       // display_headless.cpp: virtual clock, nothing shown
+CDisplay& DeviceDisplay();         // display_sdl.cpp or display_web.cpp, whichever is built
+// Headless: the virtual clock back at 0, boxes answered at once (printed).
+void ResetHeadlessDisplay();
+// Headless boxes stay up, unanswered, until the modal loop ends them itself (a test's).
+void HoldHeadlessBoxes(bool bHold);
 
 }  // namespace portable

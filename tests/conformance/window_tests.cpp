@@ -1,6 +1,11 @@
 // Window-manager behaviour the framework's message loop relies on: the 10 ms frame timer, the
-// close -> destroy -> quit sequence, and resources found by id and type in the program's module.
+// close -> destroy -> quit sequence, a message box's own loop, and resources found by id and
+// type in the program's module.
 #include "conformance.h"
+
+#ifndef _WIN32
+#include "portable/testing.h"
+#endif
 
 #include <cstring>
 
@@ -81,6 +86,41 @@ TEST_F(WindowSystem, QuitMessageEndsGetMessageWithItsExitCode)
     EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), 0);
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
     EXPECT_EQ(msg.wParam, 7u);
+}
+
+int g_nTicksUnderBox = 0;
+
+VOID CALLBACK TickUnderBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (++g_nTicksUnderBox == 3)
+        PostQuitMessage(5);
+}
+
+// What the loop of a box that is up dispatches, which the framework's about box counts on:
+// posted messages and the owner's timer go on arriving, and WM_QUIT ends the box and waits
+// again for the loop outside. Here nobody answers the box; the quit ends it.
+TEST_F(WindowSystem, MessageBoxLoopDispatchesTimersAndPostedMessagesUntilQuit)
+{
+#ifndef _WIN32
+    portable::test::HoldMessageBoxes(true);  // a headless box is otherwise answered at once
+#endif
+    HWND hWnd = m_Window.Handle();
+    ASSERT_NE(hWnd, nullptr);
+    m_Window.Pump();
+    g_nTicksUnderBox = 0;
+    ASSERT_EQ(SetTimer(hWnd, 1, 10, TickUnderBox), 1u);
+    ASSERT_TRUE(PostMessageA(hWnd, WM_USER + 1, 0, 0));
+    MessageBoxA(hWnd, "waits for the quit", "korvan conformance", MB_OK);
+    KillTimer(hWnd, 1);
+#ifndef _WIN32
+    portable::test::HoldMessageBoxes(false);
+#endif
+    EXPECT_EQ(g_nTicksUnderBox, 3);
+    EXPECT_EQ(m_Window.CountOf(WM_USER + 1), 1);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(msg.wParam, 5u);
 }
 
 // The test resource, bound in conformance.rc: resource_probe.txt as type "TESTDATA", id 201.
