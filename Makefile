@@ -35,14 +35,12 @@ deps-web:     ; @scripts/ensure-packages $(WEB_PKGS)
 deps-web-test: ; @scripts/ensure-packages $(WEB_TEST_PKGS) && { command -v npm >/dev/null || scripts/ensure-packages npm; }
 deps-release: ; @scripts/ensure-packages $(RELEASE_PKGS)
 
-CONFIGURE_NATIVE  := $(CMAKE) -S . -B build
-CONFIGURE_MINGW   := $(CMAKE) -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DKORVAN_BENCH=OFF
-CONFIGURE_MINGW32 := $(CMAKE) -S . -B build-mingw32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
-                     -DKORVAN_BENCH=OFF
+# Each configuration is a preset of CMakePresets.json (native, asan, fuzz, mingw64, mingw32, web,
+# release), each in its own folder: $(call preset,NAME[,TARGETS]) configures and builds one.
+preset = $(CMAKE) --preset $(1) && $(CMAKE) --build --preset $(1) -j $(JOBS) $(if $(2),--target $(2))
 
 build: deps-native
-	$(CONFIGURE_NATIVE)
-	$(CMAKE) --build build -j $(JOBS)
+	$(call preset,native)
 
 # Plays the intro (options for the program in ARGS, e.g. ARGS=--window); without a display it
 # renders the first ten seconds into capture/ instead.
@@ -72,22 +70,17 @@ test-native: build deps-display deps-release
 	cd build && $(CTEST)
 
 test-asan: deps-native
-	$(CMAKE) -S . -B build-asan -DKORVAN_SANITIZE=ON -DKORVAN_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
-	$(CMAKE) --build build-asan -j $(JOBS)
+	$(call preset,asan)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 $(CTEST)
 
 test-fuzz: deps-native deps-fuzz
-	CC=clang CXX=clang++ $(CMAKE) -S . -B build-fuzz -DKORVAN_FUZZ=ON -DKORVAN_BENCH=OFF \
-	    -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	$(CMAKE) --build build-fuzz -j $(JOBS)
+	$(call preset,fuzz)
 	cd build-fuzz && $(CTEST) -L fuzz
 
 # The Windows program twice: 64-bit in build-mingw/, 32-bit in build-mingw32/.
 windows: deps-windows
-	$(CONFIGURE_MINGW)
-	$(CMAKE) --build build-mingw -j $(JOBS)
-	$(CONFIGURE_MINGW32)
-	$(CMAKE) --build build-mingw32 -j $(JOBS)
+	$(call preset,mingw64)
+	$(call preset,mingw32)
 
 # Each build under its own Wine: 64-bit, then 32-bit in a WINEARCH=win32 prefix.
 test-wine: windows deps-wine
@@ -98,12 +91,9 @@ test-wine: windows deps-wine
 # the same commit; then the check that unpacks them and runs the Linux program from its archive.
 # Only the programs are built here, not the test suites.
 dist: deps-native deps-windows deps-release web
-	$(CONFIGURE_NATIVE)
-	$(CMAKE) --build build -j $(JOBS) --target korvan
-	$(CONFIGURE_MINGW)
-	$(CMAKE) --build build-mingw -j $(JOBS) --target korvan
-	$(CONFIGURE_MINGW32)
-	$(CMAKE) --build build-mingw32 -j $(JOBS) --target korvan
+	$(call preset,native,korvan)
+	$(call preset,mingw64,korvan)
+	$(call preset,mingw32,korvan)
 	scripts/dist.sh dist build build-mingw build-mingw32 build-web/site
 	cd build && $(CTEST) -L dist
 
@@ -113,8 +103,7 @@ animation: build deps-release
 	scripts/make-animation.sh build/app/korvan docs/intro.webp
 
 bench: deps-native
-	$(CMAKE) -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DKORVAN_TESTS=OFF
-	$(CMAKE) --build build-release -j $(JOBS) --target korvan_bench
+	$(call preset,release,korvan_bench)
 	build-release/bench/korvan_bench
 
 # One package list, for tests/tool_packages.sh: make -s print-DISPLAY_PKGS
@@ -130,9 +119,9 @@ WEB_ENV  := NODE_PATH=/usr/share/nodejs
 
 web: deps-web
 	@libs=$$($(WEB_ENV) scripts/web-libs.sh "$(WEB_LIBS_CACHE)" $(JOBS)) && \
-	  $(WEB_ENV) emcmake $(CMAKE) -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DKORVAN_TESTS=OFF \
-	    -DKORVAN_BENCH=OFF -DCMAKE_FIND_ROOT_PATH="$$libs" -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node)
-	$(WEB_ENV) $(CMAKE) --build build-web -j $(JOBS)
+	  $(WEB_ENV) emcmake $(CMAKE) --preset web -DCMAKE_FIND_ROOT_PATH="$$libs" \
+	    -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node)
+	$(WEB_ENV) $(CMAKE) --build --preset web -j $(JOBS)
 	@echo "The page is in build-web/site/: copy that folder to any static web host."
 
 serve: web
@@ -146,7 +135,7 @@ build-web/npm/node_modules/.package-lock.json: tests/web/package.json tests/web/
 	npm ci --prefix build-web/npm --no-audit --no-fund
 
 test-web: build web deps-web-test build-web/npm/node_modules/.package-lock.json
-	$(CMAKE) -S . -B build-web -DKORVAN_NATIVE_PROGRAM=$(CURDIR)/build/app/korvan
+	$(CMAKE) --preset web -DKORVAN_NATIVE_PROGRAM=$(CURDIR)/build/app/korvan
 	cd build-web && NODE_PATH=$(CURDIR)/build-web/npm/node_modules $(CTEST) -L web
 	NODE_PATH=$(CURDIR)/build-web/npm/node_modules node tests/web/report.cjs build-web/site
 

@@ -2,18 +2,32 @@
 // 5-6-5 picture converted to RGB, uploaded, letterboxed and presented) beside a bare SDL2 loop
 // that uploads a 640x480 ARGB8888 texture and presents it, in windows of the same size. Both
 // present without waiting for the refresh, so they measure cost, not the display's rate.
-// Needs a display (an X server such as Xvfb, or Wayland); without one both are skipped.
-// The baseline is SDL itself, so this file, unlike the rest of bench/, includes SDL.
+// Then the CPU the whole program takes to play (fullscreen, its own timer, waits and all) beside
+// bare_sdl_loop, both run as programs of their own, alternated, each measured over the same
+// stretch of its steady state. Needs a display (an X server such as Xvfb, or Wayland); without
+// one all are skipped. The baseline is SDL itself, so this file, unlike the rest of bench/,
+// includes SDL.
 #include <benchmark/benchmark.h>
 
 #include <SDL.h>
 
+#include <dirent.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "baseline.h"
 #include "winapi.h"
+#include "portable/testing.h"
 #include "portable/world.h"
 
 namespace {
@@ -35,12 +49,11 @@ bool PlatformDisplay(std::string& error)
 {
     static std::string s_Error;
     static const bool s_bOpen = [] {
-        portable::g_Settings.bHeadless = false;
         portable::g_Settings.bWindowed = true;
         portable::g_Settings.bVsync = false;
-        if (!portable::DisplayStart(s_Error))
+        if (!portable::DeviceDisplay().Start(s_Error))
             return false;
-        portable::DisplayShowWindow("korvan_bench", nullptr);
+        portable::DeviceDisplay().ShowWindow("korvan_bench", nullptr);
         return true;
     }();
     error = s_Error;
@@ -55,12 +68,12 @@ void PlatformPresent(benchmark::State& state)
         state.SkipWithError(("no display: " + error).c_str());
         return;
     }
-    portable::g_Settings.bHeadless = false;  // Reset made the world headless again
+    portable::UseDisplay(portable::DeviceDisplay());  // Reset made the world headless again
     std::vector<std::uint16_t> pixels(static_cast<std::size_t>(kWidth) * kHeight);
     int nFrame = 0;
     for (auto _ : state) {
         FillFrame(pixels, ++nFrame);
-        portable::DisplayPumpEvents(0);
+        portable::Display().PumpEvents(0);
         portable::PresentPicture(portable::DisplayFormat::Rgb565,
                                  reinterpret_cast<const std::uint8_t*>(pixels.data()), kWidth * 2,
                                  nullptr, false);
@@ -121,8 +134,89 @@ void BareSdlPresent(benchmark::State& state)
     }
 }
 
+// CPU time (ns) of every thread of process `pid` so far (a software GL renders on threads of
+// its own).
+long long ProcessCpuNs(pid_t pid)
+{
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    long long nTotal = 0;
+    DIR* pDir = opendir(tasks.c_str());
+    if (!pDir)
+        return -1;
+    while (dirent* pEntry = readdir(pDir)) {
+        if (pEntry->d_name[0] == '.')
+            continue;
+        if (std::FILE* pFile = std::fopen((tasks + "/" + pEntry->d_name + "/schedstat").c_str(), "r")) {
+            long long nNs = 0;
+            if (std::fscanf(pFile, "%lld", &nNs) == 1)
+                nTotal += nNs;
+            std::fclose(pFile);
+        }
+    }
+    closedir(pDir);
+    return nTotal;
+}
+
+// Starts `argv`, lets it settle, and answers the share of one CPU it takes over the next
+// stretch; -1 when it could not be run or ended early.
+double CpuShareOf(const std::vector<const char*>& argv)
+{
+    using namespace std::chrono_literals;
+    const pid_t pid = fork();
+    if (pid < 0)
+        return -1;
+    if (pid == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        execv(argv[0], const_cast<char* const*>(argv.data()));
+        _exit(127);
+    }
+    std::this_thread::sleep_for(1500ms);  // the window opened, switched and drawing
+    const auto tStart = std::chrono::steady_clock::now();
+    const long long nStart = ProcessCpuNs(pid);
+    std::this_thread::sleep_for(3s);
+    const long long nEnd = ProcessCpuNs(pid);
+    const double dWallNs = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - tStart).count();
+    kill(pid, SIGTERM);
+    int nStatus = 0;
+    waitpid(pid, &nStatus, 0);
+    return nStart >= 0 && nEnd > nStart ? (nEnd - nStart) / dWallNs : -1;
+}
+
+// The whole program against the bare loop, five rounds alternated; the ratio is the median of
+// the rounds' ratios.
+void PlayProgram(benchmark::State& state)
+{
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+        state.SkipWithError("no display: neither DISPLAY nor WAYLAND_DISPLAY is set");
+        return;
+    }
+    for (auto _ : state) {
+        std::vector<double> program, bare, ratios;
+        for (int nRound = 0; nRound < 5; ++nRound) {
+            program.push_back(CpuShareOf({KORVAN_PROGRAM, nullptr}));
+            bare.push_back(CpuShareOf({KORVAN_BARE_SDL_LOOP, nullptr}));
+            if (program.back() <= 0 || bare.back() <= 0) {
+                state.SkipWithError("the program or the bare loop did not run");
+                return;
+            }
+            ratios.push_back(program.back() / bare.back());
+            std::printf("Play round %d: program %.1f%% CPU, bare loop %.1f%%, ratio %.3f\n", nRound + 1,
+                        program.back() * 100, bare.back() * 100, ratios.back());
+        }
+        auto median = [](std::vector<double> v) {
+            std::sort(v.begin(), v.end());
+            return v[v.size() / 2];
+        };
+        state.counters["program_cpu_pct"] = median(program) * 100;
+        state.counters["bare_cpu_pct"] = median(bare) * 100;
+        state.counters["ratio"] = median(ratios);
+    }
+}
+
 }  // namespace
 
+BENCHMARK(PlayProgram)->Name("Play/ProgramVsBareSdl")->Iterations(1)->Repetitions(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(PlatformPresent)->Name("Present/Platform")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BareSdlPresent)->Name("Present/BareSdl")->Unit(benchmark::kMicrosecond);
 
