@@ -7,60 +7,54 @@
 namespace portable {
 namespace {
 
-class CHeadlessDisplay final : public CDisplay {
-public:
-    bool Start(std::string&) override { return true; }
-    void Shutdown() override {}
-    DWORD Now() override { return m_dwNow; }
-    void ShowWindow(const char*, const SIconImage*) override {}
-    void HideWindow() override {}
-    void DestroyWindow() override {}
-    void ShowPicture(const std::uint8_t* (*)()) override {}
-    void SetCursorVisible(bool) override {}
-    bool TakesInput() override { return false; }
-    void PumpEvents(DWORD waitMs) override { m_dwNow += waitMs; }
-    void Wait(DWORD ms) override { m_dwNow += ms; }
-    bool ShowBox(const char*, const char*) override
-    {
-        m_nBoxes += m_bHoldBoxes;
-        return m_bHoldBoxes;
-    }
-    bool BoxUp() override { return m_nBoxes > 0; }
-    void CloseBox() override { --m_nBoxes; }
+DWORD g_dwNow = 0;
+bool g_bHoldBoxes = false;  // a test's: boxes stay up until their loop ends them
+int g_nBoxesUp = 0;
 
-    DWORD m_dwNow = 0;
-    bool m_bHoldBoxes = false;
-    int m_nBoxes = 0;
-};
+void Nothing() {}
+bool Never() { return false; }
+void Advance(DWORD ms) { g_dwNow += ms; }
 
-CHeadlessDisplay g_Headless;
-CDisplay* g_pDisplay = &g_Headless;  // tests run headless; start-up may choose another
+bool ShowBox(const char*, const char*)
+{
+    g_nBoxesUp += g_bHoldBoxes;
+    return g_bHoldBoxes;
+}
+
+const SDisplay g_Headless{
+    [](std::string&) { return true; }, Nothing, [] { return g_dwNow; },
+    [](const char*, const SIconImage*) {}, Nothing, Nothing,
+    [](const std::uint8_t* (*)()) {}, [](bool) {}, Never, Advance, Advance,
+    ShowBox, [] { return g_nBoxesUp > 0; }, [] { --g_nBoxesUp; }};
+const SDisplay* g_pDisplay = &g_Headless;  // tests run headless; start-up may choose another
 
 }  // namespace
 
-CDisplay& Display()
+const SDisplay& Display()
 {
     return *g_pDisplay;
 }
 
-void UseDisplay(CDisplay& display)
+void UseDisplay(const SDisplay& display)
 {
     g_pDisplay = &display;
 }
 
-CDisplay& HeadlessDisplay()
+const SDisplay& HeadlessDisplay()
 {
     return g_Headless;
 }
 
 void ResetHeadlessDisplay()
 {
-    g_Headless = CHeadlessDisplay{};
+    g_dwNow = 0;
+    g_bHoldBoxes = false;
+    g_nBoxesUp = 0;
 }
 
 void HoldHeadlessBoxes(bool bHold)
 {
-    g_Headless.m_bHoldBoxes = bHold;
+    g_bHoldBoxes = bHold;
 }
 
 }  // namespace portable

@@ -26,6 +26,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace portable {
@@ -395,17 +396,11 @@ bool IsMainWindowOnScreen()
 bool ProgramInPath(const char* pszName)
 {
     const char* pszPath = std::getenv("PATH");
-    std::string path = pszPath ? pszPath : "";
-    std::size_t nStart = 0;
-    for (;;) {
-        const std::size_t nEnd = path.find(':', nStart);
-        const std::string dir = path.substr(nStart, nEnd == std::string::npos ? nEnd : nEnd - nStart);
+    std::istringstream path(pszPath ? pszPath : "");
+    for (std::string dir; std::getline(path, dir, ':');)
         if (!dir.empty() && access((dir + "/" + pszName).c_str(), X_OK) == 0)
             return true;
-        if (nEnd == std::string::npos)
-            return false;
-        nStart = nEnd + 1;
-    }
+    return false;
 }
 
 // SDL shows a box on Wayland only through the zenity program; without it there is no way.
@@ -509,25 +504,12 @@ int XConnectionOf(SDL_Window* pWindow)
     return ConnectionNumber(info.info.x11.display);
 }
 
-class CSdlDisplay final : public CDisplay {
-public:
-    bool Start(std::string& error) override;
-    void Shutdown() override;
-    DWORD Now() override { return SDL_GetTicks(); }
-    void ShowWindow(const char* pszTitle, const SIconImage* pIcon) override;
-    void HideWindow() override;
-    void DestroyWindow() override;
-    void ShowPicture(const std::uint8_t* (*pfnRgb)()) override;
-    void SetCursorVisible(bool bVisible) override;
-    bool TakesInput() override { return true; }
-    void PumpEvents(DWORD waitMs) override;
-    void Wait(DWORD ms) override { SDL_Delay(ms); }
-    bool ShowBox(const char* pszText, const char* pszCaption) override;
-    bool BoxUp() override { return g_pBox && !g_pBox->bDone; }
-    void CloseBox() override;
-};
+DWORD Now()
+{
+    return SDL_GetTicks();
+}
 
-bool CSdlDisplay::Start(std::string& error)
+bool Start(std::string& error)
 {
     // The window class desktops match with the .desktop entry's StartupWMClass (X11) and the
     // app id (Wayland); SDL reads them when it makes the window. A user's own values win.
@@ -570,19 +552,23 @@ bool CSdlDisplay::Start(std::string& error)
     return true;
 }
 
-void CSdlDisplay::Shutdown()
+void DestroyWindow()
 {
-    if (!g_bStarted)
-        return;
-    DestroyWindow();
-    while (!g_Boxes.empty())
-        CloseBox();
-    SDL_Quit();
-    g_bStarted = false;
-    g_nXFd = -1;
+    if (IsBoxInMainWindow())
+        g_pBox->bDone = true;
+    if (g_pTexture)
+        SDL_DestroyTexture(g_pTexture);
+    if (g_pRenderer)
+        SDL_DestroyRenderer(g_pRenderer);
+    if (g_pWindow)
+        SDL_DestroyWindow(g_pWindow);
+    g_pTexture = nullptr;
+    g_pRenderer = nullptr;
+    g_pWindow = nullptr;
+    g_pLastPicture = nullptr;
 }
 
-void CSdlDisplay::ShowWindow(const char* pszTitle, const SIconImage* pIcon)
+void ShowWindow(const char* pszTitle, const SIconImage* pIcon)
 {
     if (!g_bStarted || g_pWindow)
         return;
@@ -613,7 +599,7 @@ void CSdlDisplay::ShowWindow(const char* pszTitle, const SIconImage* pIcon)
     Redraw();
 }
 
-void CSdlDisplay::HideWindow()
+void HideWindow()
 {
     if (!g_pWindow)
         return;
@@ -626,23 +612,7 @@ void CSdlDisplay::HideWindow()
         g_pBox->bDone = true;  // nobody could see it or answer it any more
 }
 
-void CSdlDisplay::DestroyWindow()
-{
-    if (IsBoxInMainWindow())
-        g_pBox->bDone = true;
-    if (g_pTexture)
-        SDL_DestroyTexture(g_pTexture);
-    if (g_pRenderer)
-        SDL_DestroyRenderer(g_pRenderer);
-    if (g_pWindow)
-        SDL_DestroyWindow(g_pWindow);
-    g_pTexture = nullptr;
-    g_pRenderer = nullptr;
-    g_pWindow = nullptr;
-    g_pLastPicture = nullptr;
-}
-
-void CSdlDisplay::ShowPicture(const std::uint8_t* (*pfnRgb)())
+void ShowPicture(const std::uint8_t* (*pfnRgb)())
 {
     if (!g_pWindow)
         return;
@@ -650,13 +620,13 @@ void CSdlDisplay::ShowPicture(const std::uint8_t* (*pfnRgb)())
     Redraw();
 }
 
-void CSdlDisplay::SetCursorVisible(bool bVisible)
+void SetCursorVisible(bool bVisible)
 {
     if (g_pWindow)
         SDL_ShowCursor(bVisible ? SDL_ENABLE : SDL_DISABLE);
 }
 
-void CSdlDisplay::PumpEvents(DWORD waitMs)
+void PumpEvents(DWORD waitMs)
 {
     if (!g_bStarted)
         return;
@@ -672,7 +642,7 @@ void CSdlDisplay::PumpEvents(DWORD waitMs)
         HandleEvent(event);
 }
 
-bool CSdlDisplay::ShowBox(const char* pszText, const char* pszCaption)
+bool ShowBox(const char* pszText, const char* pszCaption)
 {
     if (!g_bStarted)
         return false;
@@ -685,7 +655,7 @@ bool CSdlDisplay::ShowBox(const char* pszText, const char* pszCaption)
     return true;
 }
 
-void CSdlDisplay::CloseBox()
+void CloseBox()
 {
     if (g_Boxes.empty())
         return;
@@ -697,11 +667,31 @@ void CSdlDisplay::CloseBox()
         Redraw();
 }
 
-CSdlDisplay g_Sdl;
+void Shutdown()
+{
+    if (!g_bStarted)
+        return;
+    DestroyWindow();
+    while (!g_Boxes.empty())
+        CloseBox();
+    SDL_Quit();
+    g_bStarted = false;
+    g_nXFd = -1;
+}
+
+bool BoxUp()
+{
+    return g_pBox && !g_pBox->bDone;
+}
+
+// In the order of SDisplay's members.
+const SDisplay g_Sdl{Start, Shutdown, Now, ShowWindow, HideWindow, DestroyWindow, ShowPicture,
+                     SetCursorVisible, [] { return true; }, PumpEvents,
+                     [](DWORD ms) { SDL_Delay(ms); }, ShowBox, BoxUp, CloseBox};
 
 }  // namespace
 
-CDisplay& DeviceDisplay()
+const SDisplay& DeviceDisplay()
 {
     return g_Sdl;
 }

@@ -117,25 +117,7 @@ void Redraw()
            static_cast<int>(g_Rgba.size()));
 }
 
-class CWebDisplay final : public CDisplay {
-public:
-    bool Start(std::string& error) override;
-    void Shutdown() override;
-    DWORD Now() override { return static_cast<DWORD>(emscripten_get_now()); }
-    void ShowWindow(const char* pszTitle, const SIconImage* pIcon) override;
-    void HideWindow() override;
-    void DestroyWindow() override;
-    void ShowPicture(const std::uint8_t* (*pfnRgb)()) override;
-    void SetCursorVisible(bool bVisible) override;
-    bool TakesInput() override { return true; }
-    void PumpEvents(DWORD waitMs) override;
-    void Wait(DWORD ms) override { emscripten_sleep(ms); }
-    bool ShowBox(const char* pszText, const char* pszCaption) override;
-    bool BoxUp() override { return EM_ASM_INT({ return Module.page.messageBoxOpen() ? 1 : 0; }); }
-    void CloseBox() override { --g_nBoxes; }
-};
-
-bool CWebDisplay::Start(std::string& error)
+bool Start(std::string& error)
 {
     const bool bPage = EM_ASM_INT({ return typeof Module.page == 'object' ? 1 : 0; });
     if (!bPage) {
@@ -156,7 +138,7 @@ bool CWebDisplay::Start(std::string& error)
     return true;
 }
 
-void CWebDisplay::Shutdown()
+void Shutdown()
 {
     if (!g_bStarted)
         return;
@@ -165,7 +147,7 @@ void CWebDisplay::Shutdown()
     g_bStarted = false;
 }
 
-void CWebDisplay::ShowWindow(const char* pszTitle, const SIconImage*)
+void ShowWindow(const char* pszTitle, const SIconImage*)
 {
     // The page's favicon is the program's icon already.
     if (!g_bStarted || g_bWindowShown)
@@ -174,13 +156,13 @@ void CWebDisplay::ShowWindow(const char* pszTitle, const SIconImage*)
     EM_ASM({ Module.page.showWindow(UTF8ToString($0)); }, pszTitle);
 }
 
-void CWebDisplay::HideWindow()
+void HideWindow()
 {
     if (g_bWindowShown)
         EM_ASM({ Module.page.hideWindow(); });
 }
 
-void CWebDisplay::DestroyWindow()
+void DestroyWindow()
 {
     HideWindow();
     g_bWindowShown = false;
@@ -188,7 +170,7 @@ void CWebDisplay::DestroyWindow()
     g_PendingKeys.clear();
 }
 
-void CWebDisplay::ShowPicture(const std::uint8_t* (*pfnRgb)())
+void ShowPicture(const std::uint8_t* (*pfnRgb)())
 {
     if (!g_bWindowShown)
         return;
@@ -198,13 +180,13 @@ void CWebDisplay::ShowPicture(const std::uint8_t* (*pfnRgb)())
     emscripten_sleep(0);
 }
 
-void CWebDisplay::SetCursorVisible(bool bVisible)
+void SetCursorVisible(bool bVisible)
 {
     if (g_bWindowShown)
         EM_ASM({ Module.page.setCursorVisible($0); }, bVisible);
 }
 
-void CWebDisplay::PumpEvents(DWORD waitMs)
+void PumpEvents(DWORD waitMs)
 {
     if (!g_bStarted)
         return;
@@ -220,7 +202,7 @@ void CWebDisplay::PumpEvents(DWORD waitMs)
     }
 }
 
-bool CWebDisplay::ShowBox(const char* pszText, const char* pszCaption)
+bool ShowBox(const char* pszText, const char* pszCaption)
 {
     if (!g_bStarted)
         return false;
@@ -232,11 +214,17 @@ bool CWebDisplay::ShowBox(const char* pszText, const char* pszCaption)
     return true;
 }
 
-CWebDisplay g_Web;
+// In the order of SDisplay's members.
+const SDisplay g_Web{
+    Start, Shutdown, [] { return static_cast<DWORD>(emscripten_get_now()); }, ShowWindow,
+    HideWindow, DestroyWindow, ShowPicture, SetCursorVisible, [] { return true; }, PumpEvents,
+    [](DWORD ms) { emscripten_sleep(ms); }, ShowBox,
+    [] { return EM_ASM_INT({ return Module.page.messageBoxOpen() ? 1 : 0; }) != 0; },
+    [] { --g_nBoxes; }};
 
 }  // namespace
 
-CDisplay& DeviceDisplay()
+const SDisplay& DeviceDisplay()
 {
     return g_Web;
 }

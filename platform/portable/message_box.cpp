@@ -13,12 +13,6 @@
 namespace portable {
 namespace {
 
-void PrintBox(const char* pszText, const char* pszCaption)
-{
-    std::printf("[%s]\n%s\n", pszCaption, pszText);
-    FlushStandardOutput();
-}
-
 void RunBoxLoop()
 {
     while (Display().BoxUp() && !EndRequested()) {
@@ -52,7 +46,8 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType)
     RecordMessageBox(hWnd, pszText, pszCaption, uType);
     // Only an OK button is offered, so every way of closing the box answers IDOK.
     if (EndRequested() || !Display().ShowBox(pszText, pszCaption)) {
-        PrintBox(pszText, pszCaption);
+        std::printf("[%s]\n%s\n", pszCaption, pszText);
+        FlushStandardOutput();
         return IDOK;
     }
     RunBoxLoop();

@@ -38,7 +38,7 @@ int Run(int argc, char** argv)
     }
     g_Settings = settings;
     InstallSignalHandlers();
-    CDisplay& display = settings.bHeadless ? HeadlessDisplay() : DeviceDisplay();
+    const SDisplay& display = settings.bHeadless ? HeadlessDisplay() : DeviceDisplay();
     std::string error;
     if (!display.Start(error)) {
         std::fprintf(stderr, "korvan: no display available (%s); use --headless to run without one\n",

@@ -8,9 +8,6 @@
 
 #define WINAPI
 #define CALLBACK
-#define APIENTRY
-#define STDMETHODCALLTYPE
-#define CONST const
 #define VOID void
 
 typedef int BOOL;
@@ -21,7 +18,6 @@ typedef std::int32_t LONG;
 typedef std::uint32_t ULONG;
 typedef unsigned int UINT;
 typedef int INT;
-typedef char CHAR;
 typedef WORD ATOM;
 typedef LONG HRESULT;
 typedef std::uintptr_t UINT_PTR;
@@ -34,13 +30,10 @@ typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 typedef DWORD COLORREF;
 typedef void* LPVOID;
-typedef const void* LPCVOID;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
 typedef DWORD* LPDWORD;
 typedef LONG* LPLONG;
-typedef BOOL* LPBOOL;
-typedef BYTE* LPBYTE;
 typedef void* HANDLE;
 
 #define TRUE 1
@@ -74,8 +67,6 @@ struct GUID {
     BYTE Data4[8];
 };
 typedef GUID IID;
-typedef GUID CLSID;
-typedef GUID* LPGUID;
 typedef const IID& REFIID;
 typedef const GUID& REFGUID;
 
@@ -90,7 +81,6 @@ inline bool operator==(const GUID& a, const GUID& b)
 }
 inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
 inline BOOL IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
-#define IsEqualIID(a, b) IsEqualGUID(a, b)
 
 inline constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000,
                                      {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -100,7 +90,6 @@ struct IUnknown {
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 };
-typedef IUnknown* LPUNKNOWN;
 
 #define S_OK ((HRESULT)0L)
 #define S_FALSE ((HRESULT)1L)
@@ -111,7 +100,6 @@ typedef IUnknown* LPUNKNOWN;
 #define E_OUTOFMEMORY ((HRESULT)0x8007000EL)
 #define E_INVALIDARG ((HRESULT)0x80070057L)
 #define CO_E_NOTINITIALIZED ((HRESULT)0x800401F0L)
-#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
 #define MAKE_HRESULT(sev, fac, code) \
     ((HRESULT)(((unsigned long)(sev) << 31) | ((unsigned long)(fac) << 16) | ((unsigned long)(code))))
@@ -127,9 +115,7 @@ struct RECT {
     LONG right;
     LONG bottom;
 };
-typedef POINT* LPPOINT;
 typedef RECT* LPRECT;
-typedef const RECT* LPCRECT;
 
 struct PALETTEENTRY {
     BYTE peRed;
@@ -145,7 +131,6 @@ typedef PALETTEENTRY* LPPALETTEENTRY;
 #define GetGValue(rgb) ((BYTE)(((WORD)(rgb)) >> 8))
 #define GetBValue(rgb) ((BYTE)((rgb) >> 16))
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
-#define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
 
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
 #define MAKEINTRESOURCE MAKEINTRESOURCEA
@@ -167,7 +152,6 @@ struct WNDCLASSA {
     LPCSTR lpszMenuName;
     LPCSTR lpszClassName;
 };
-typedef WNDCLASSA* LPWNDCLASSA;
 
 struct CREATESTRUCTA {
     LPVOID lpCreateParams;
@@ -183,7 +167,6 @@ struct CREATESTRUCTA {
     LPCSTR lpszClass;
     DWORD dwExStyle;
 };
-typedef CREATESTRUCTA* LPCREATESTRUCTA;
 
 struct MSG {
     HWND hwnd;
@@ -197,11 +180,9 @@ typedef MSG* LPMSG;
 
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
-#define CS_OWNDC 0x0020
 
 #define WS_OVERLAPPED 0x00000000L
 #define WS_POPUP 0x80000000L
-#define WS_CHILD 0x40000000L
 #define WS_VISIBLE 0x10000000L
 #define WS_CAPTION 0x00C00000L
 #define WS_BORDER 0x00800000L
@@ -213,38 +194,24 @@ typedef MSG* LPMSG;
     (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define WS_POPUPWINDOW (WS_POPUP | WS_BORDER | WS_SYSMENU)
 #define WS_EX_TOPMOST 0x00000008L
-#define CW_USEDEFAULT ((int)0x80000000)
 
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
-#define SW_NORMAL 1
-#define SW_SHOWMINIMIZED 2
-#define SW_SHOWMAXIMIZED 3
-#define SW_MAXIMIZE 3
 #define SW_SHOWNOACTIVATE 4
 #define SW_SHOW 5
 #define SW_MINIMIZE 6
 #define SW_SHOWMINNOACTIVE 7
 #define SW_SHOWNA 8
-#define SW_RESTORE 9
 #define SW_SHOWDEFAULT 10
 
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
 
-#define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
-#define WM_MOVE 0x0003
-#define WM_SIZE 0x0005
-#define WM_ACTIVATE 0x0006
-#define WM_SETFOCUS 0x0007
-#define WM_KILLFOCUS 0x0008
-#define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
 #define WM_ERASEBKGND 0x0014
-#define WM_SHOWWINDOW 0x0018
 #define WM_ACTIVATEAPP 0x001C
 #define WM_SETCURSOR 0x0020
 #define WM_NCCREATE 0x0081
@@ -254,14 +221,10 @@ typedef MSG* LPMSG;
 #define WM_CHAR 0x0102
 #define WM_SYSKEYDOWN 0x0104
 #define WM_SYSKEYUP 0x0105
-#define WM_SYSCHAR 0x0106
 #define WM_TIMER 0x0113
 #define WM_MOUSEMOVE 0x0200
-#define WM_LBUTTONDOWN 0x0201
-#define WM_LBUTTONUP 0x0202
 #define WM_USER 0x0400
 
-#define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 
 #define HTCLIENT 1
@@ -287,45 +250,19 @@ typedef MSG* LPMSG;
 #define VK_INSERT 0x2D
 #define VK_DELETE 0x2E
 #define VK_F1 0x70
-#define VK_F2 0x71
-#define VK_F3 0x72
-#define VK_F4 0x73
-#define VK_F5 0x74
-#define VK_F6 0x75
-#define VK_F7 0x76
-#define VK_F8 0x77
-#define VK_F9 0x78
-#define VK_F10 0x79
-#define VK_F11 0x7A
-#define VK_F12 0x7B
 
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
 
 #define MB_OK 0x00000000L
-#define MB_OKCANCEL 0x00000001L
 #define MB_ICONHAND 0x00000010L
-#define MB_ICONQUESTION 0x00000020L
 #define MB_ICONEXCLAMATION 0x00000030L
 #define MB_ICONASTERISK 0x00000040L
-#define MB_ICONERROR MB_ICONHAND
-#define MB_ICONSTOP MB_ICONHAND
-#define MB_ICONWARNING MB_ICONEXCLAMATION
-#define MB_ICONINFORMATION MB_ICONASTERISK
-#define MB_SYSTEMMODAL 0x00001000L
-#define MB_TASKMODAL 0x00002000L
-#define MB_SETFOREGROUND 0x00010000L
-#define MB_TOPMOST 0x00040000L
 #define IDOK 1
-#define IDCANCEL 2
 
 // ---- GDI ----
 #define WHITE_BRUSH 0
-#define LTGRAY_BRUSH 1
-#define GRAY_BRUSH 2
-#define DKGRAY_BRUSH 3
 #define BLACK_BRUSH 4
-#define NULL_BRUSH 5
 #define OEM_FIXED_FONT 10
 #define ANSI_FIXED_FONT 11
 #define ANSI_VAR_FONT 12
@@ -335,8 +272,6 @@ typedef MSG* LPMSG;
 #define TRANSPARENT 1
 #define OPAQUE 2
 
-#define TA_NOUPDATECP 0
-#define TA_UPDATECP 1
 #define TA_LEFT 0
 #define TA_RIGHT 2
 #define TA_CENTER 6
@@ -346,40 +281,9 @@ typedef MSG* LPMSG;
 
 #define CLR_INVALID 0xFFFFFFFF
 #define GDI_ERROR 0xFFFFFFFFL
-#define HGDI_ERROR ((HANDLE)-1)
-
-#define FW_DONTCARE 0
-#define FW_NORMAL 400
-#define FW_SEMIBOLD 600
-#define FW_BOLD 700
-#define ANSI_CHARSET 0
-#define DEFAULT_CHARSET 1
-#define OUT_DEFAULT_PRECIS 0
-#define OUT_TT_PRECIS 4
-#define CLIP_DEFAULT_PRECIS 0
-#define DEFAULT_QUALITY 0
-#define DRAFT_QUALITY 1
-#define PROOF_QUALITY 2
-#define NONANTIALIASED_QUALITY 3
-#define ANTIALIASED_QUALITY 4
-#define DEFAULT_PITCH 0
-#define FIXED_PITCH 1
-#define VARIABLE_PITCH 2
-#define FF_DONTCARE 0x00
-#define FF_ROMAN 0x10
-#define FF_SWISS 0x20
-#define FF_MODERN 0x30
 
 // ---- resources ----
-#define RT_CURSOR MAKEINTRESOURCEA(1)
-#define RT_BITMAP MAKEINTRESOURCEA(2)
 #define RT_ICON MAKEINTRESOURCEA(3)
-#define RT_MENU MAKEINTRESOURCEA(4)
-#define RT_DIALOG MAKEINTRESOURCEA(5)
-#define RT_STRING MAKEINTRESOURCEA(6)
-#define RT_FONT MAKEINTRESOURCEA(8)
 #define RT_RCDATA MAKEINTRESOURCEA(10)
-#define RT_GROUP_CURSOR MAKEINTRESOURCEA(12)
 #define RT_GROUP_ICON MAKEINTRESOURCEA(14)
-#define RT_VERSION MAKEINTRESOURCEA(16)
 #define RT_MANIFEST MAKEINTRESOURCEA(24)

@@ -140,45 +140,43 @@ void ResetEnding();
 // (none), one chosen at start-up. The window manager, presentation and message boxes reach it
 // only through this interface; what a message box waits for is decided above it
 // (message_box.cpp), the same for every display.
-class CDisplay {
-public:
-    virtual ~CDisplay() = default;
+struct SDisplay {
     // Makes the display ready; false, with `error` saying why, when there is none to use.
-    virtual bool Start(std::string& error) = 0;
+    bool (*Start)(std::string& error);
     // Closes what Start opened; a display never started, or shut down already, does nothing.
-    virtual void Shutdown() = 0;
+    void (*Shutdown)();
     // Milliseconds since some fixed point: the clock timers and GetTickCount read.
-    virtual DWORD Now() = 0;
+    DWORD (*Now)();
     // Puts the program's window on the display (once; later calls do nothing). `pIcon`: the
     // window's icon, or nullptr for the desktop's default.
-    virtual void ShowWindow(const char* pszTitle, const SIconImage* pIcon) = 0;
+    void (*ShowWindow)(const char* pszTitle, const SIconImage* pIcon);
     // Takes the window off the display for good (it is being destroyed); a box drawn in it
     // counts as answered.
-    virtual void HideWindow() = 0;
-    virtual void DestroyWindow() = 0;
+    void (*HideWindow)();
+    void (*DestroyWindow)();
     // A flip made a new picture visible; `pfnRgb` gives it as 640x480 RGB (converted when first
     // asked) and the pointer it returns stays valid until the next picture.
-    virtual void ShowPicture(const std::uint8_t* (*pfnRgb)()) = 0;
-    virtual void SetCursorVisible(bool bVisible) = 0;
+    void (*ShowPicture)(const std::uint8_t* (*pfnRgb)());
+    void (*SetCursorVisible)(bool bVisible);
     // Whether anything from outside (a key, the window closed) can reach a program that waits.
-    virtual bool TakesInput() = 0;
+    bool (*TakesInput)();
     // Turns the display's events into window messages (keys, focus, close, pointer); when
     // `waitMs` is not 0, first waits until one comes or Now() has moved on by `waitMs`.
-    virtual void PumpEvents(DWORD waitMs) = 0;
+    void (*PumpEvents)(DWORD waitMs);
     // Sleep: returns when Now() has moved on by `ms`, without turning events into messages.
-    virtual void Wait(DWORD ms) = 0;
+    void (*Wait)(DWORD ms);
     // Puts a message box with one OK button up over the program's window; false when it cannot
     // be shown (it is then printed). While it is up PumpEvents hands input to the box, not to
     // the program. BoxUp() answers whether the innermost box is still unanswered; CloseBox()
     // takes it off the display, once for each box shown.
-    virtual bool ShowBox(const char* pszText, const char* pszCaption) = 0;
-    virtual bool BoxUp() = 0;
-    virtual void CloseBox() = 0;
+    bool (*ShowBox)(const char* pszText, const char* pszCaption);
+    bool (*BoxUp)();
+    void (*CloseBox)();
 };
-CDisplay& Display();               // the display chosen (the headless one until start-up)
-void UseDisplay(CDisplay& display);
-CDisplay& HeadlessDisplay();       // display_headless.cpp: virtual clock, nothing shown
-CDisplay& DeviceDisplay();         // display_sdl.cpp or display_web.cpp, whichever is built
+const SDisplay& Display();            // the display chosen (the headless one until start-up)
+void UseDisplay(const SDisplay& display);
+const SDisplay& HeadlessDisplay();    // display_headless.cpp: virtual clock, nothing shown
+const SDisplay& DeviceDisplay();      // display_sdl.cpp or display_web.cpp, whichever is built
 // Headless: the virtual clock back at 0, boxes answered at once (printed).
 void ResetHeadlessDisplay();
 // Headless boxes stay up, unanswered, until the modal loop ends them itself (a test's).
