@@ -1,6 +1,6 @@
 // The baseline of Play/Program (present_bench.cpp): what any SDL2 program pays to show a
 // 640x480 picture every 10 ms, desktop-fullscreen and letterboxed as the intro is. It runs
-// until it is killed.
+// until it is closed or sent SIGTERM (which SDL turns into SDL_QUIT).
 #include <SDL.h>
 
 #include <cstdint>
@@ -24,8 +24,9 @@ int main(int, char**)
     Uint32 nDue = SDL_GetTicks();
     for (std::uint32_t nFrame = 0;; ++nFrame) {
         SDL_Event event;
-        while (SDL_PollEvent(&event)) {
-        }
+        while (SDL_PollEvent(&event))
+            if (event.type == SDL_QUIT)
+                return 0;
         for (std::size_t i = 0; i < pixels.size(); ++i)
             pixels[i] = 0xFF000000u | static_cast<std::uint32_t>(i * 37 + nFrame);
         SDL_UpdateTexture(pTexture, nullptr, pixels.data(), 640 * 4);

@@ -170,15 +170,18 @@ double CpuShareOf(const std::vector<const char*>& argv)
         execv(argv[0], const_cast<char* const*>(argv.data()));
         _exit(127);
     }
-    std::this_thread::sleep_for(1500ms);  // the window opened, switched and drawing
+    std::this_thread::sleep_for(3s);  // the window opened, switched and drawing, the scene built
     const auto tStart = std::chrono::steady_clock::now();
     const long long nStart = ProcessCpuNs(pid);
-    std::this_thread::sleep_for(3s);
+    std::this_thread::sleep_for(4s);
     const long long nEnd = ProcessCpuNs(pid);
     const double dWallNs = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - tStart).count();
     kill(pid, SIGTERM);
-    int nStatus = 0;
-    waitpid(pid, &nStatus, 0);
+    for (int nTry = 0; waitpid(pid, nullptr, WNOHANG) == 0; ++nTry) {
+        if (nTry == 50)
+            kill(pid, SIGKILL);  // it did not end within 5 s: its measurement stands
+        std::this_thread::sleep_for(100ms);
+    }
     return nStart >= 0 && nEnd > nStart ? (nEnd - nStart) / dWallNs : -1;
 }
 
@@ -190,10 +193,14 @@ void PlayProgram(benchmark::State& state)
         state.SkipWithError("no display: neither DISPLAY nor WAYLAND_DISPLAY is set");
         return;
     }
+    // KORVAN_BENCH_PROGRAM: another build of the program to measure, e.g. an older one.
+    const char* pszProgram = std::getenv("KORVAN_BENCH_PROGRAM");
+    if (!pszProgram)
+        pszProgram = KORVAN_PROGRAM;
     for (auto _ : state) {
         std::vector<double> program, bare, ratios;
         for (int nRound = 0; nRound < 5; ++nRound) {
-            program.push_back(CpuShareOf({KORVAN_PROGRAM, nullptr}));
+            program.push_back(CpuShareOf({pszProgram, nullptr}));
             bare.push_back(CpuShareOf({KORVAN_BARE_SDL_LOOP, nullptr}));
             if (program.back() <= 0 || bare.back() <= 0) {
                 state.SkipWithError("the program or the bare loop did not run");
@@ -202,6 +209,7 @@ void PlayProgram(benchmark::State& state)
             ratios.push_back(program.back() / bare.back());
             std::printf("Play round %d: program %.1f%% CPU, bare loop %.1f%%, ratio %.3f\n", nRound + 1,
                         program.back() * 100, bare.back() * 100, ratios.back());
+            std::fflush(stdout);
         }
         auto median = [](std::vector<double> v) {
             std::sort(v.begin(), v.end());

@@ -437,6 +437,16 @@ bool ShowSystemBox(const char* pszText, const char* pszCaption)
     return bShown;
 }
 
+// The X connection SDL talks over, once there is a window to ask.
+int XConnectionOf(SDL_Window* pWindow)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(pWindow, &info) || info.subsystem != SDL_SYSWM_X11)
+        return -1;
+    return ConnectionNumber(info.info.x11.display);
+}
+
 void CloseBoxWindow(CDrawnBoxUp& up)
 {
     if (up.pTexture)
@@ -466,6 +476,8 @@ bool OpenBoxWindow(CDrawnBoxUp& up, const char* pszCaption)
         return false;
     }
     SDL_RaiseWindow(up.pWindow);
+    if (g_nXFd < 0)
+        g_nXFd = XConnectionOf(up.pWindow);
     return true;
 }
 
@@ -492,16 +504,6 @@ bool ShowDrawnBox(const char* pszText, const char* pszCaption)
     else
         RedrawBoxWindow(up);
     return true;
-}
-
-// The X connection SDL talks over, once there is a window to ask.
-int XConnectionOf(SDL_Window* pWindow)
-{
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(pWindow, &info) || info.subsystem != SDL_SYSWM_X11)
-        return -1;
-    return ConnectionNumber(info.info.x11.display);
 }
 
 DWORD Now()

@@ -138,15 +138,6 @@ bool Start(std::string& error)
     return true;
 }
 
-void Shutdown()
-{
-    if (!g_bStarted)
-        return;
-    DestroyWindow();
-    emscripten_html5_remove_all_event_listeners();
-    g_bStarted = false;
-}
-
 void ShowWindow(const char* pszTitle, const SIconImage*)
 {
     // The page's favicon is the program's icon already.
@@ -168,6 +159,15 @@ void DestroyWindow()
     g_bWindowShown = false;
     g_pLastPicture = nullptr;
     g_PendingKeys.clear();
+}
+
+void Shutdown()
+{
+    if (!g_bStarted)
+        return;
+    DestroyWindow();
+    emscripten_html5_remove_all_event_listeners();
+    g_bStarted = false;
 }
 
 void ShowPicture(const std::uint8_t* (*pfnRgb)())
