@@ -8,13 +8,12 @@
 // (drawn_box.cpp); their modal loop is message_box.cpp's. On X11 a wait for events sleeps on
 // the X connection itself.
 // SDL calls used: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
-// SDL_RenderSetLogicalSize, SDL_UpdateTexture, SDL_Lock/UnlockTexture,
-// SDL_RenderClear/Copy/Present,
+// SDL_RenderSetLogicalSize, SDL_UpdateTexture, SDL_Lock/UnlockTexture, SDL_RenderClear/Copy/Present,
 // SDL_GetDesktopDisplayMode, SDL_GetWindowDisplayIndex, SDL_SetWindowFullscreen/Size/Position,
-// SDL_GetWindowSize, SDL_GetWindowID, SDL_RaiseWindow, SDL_SetWindowIcon,
-// SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_GetWindowFlags,
-// SDL_ShowCursor, SDL_PollEvent, SDL_PumpEvents, SDL_FlushEvent, SDL_GetWindowWMInfo,
-// SDL_GetTicks, SDL_Delay, SDL_GetCurrentVideoDriver, SDL_ShowSimpleMessageBox.
+// SDL_GetWindowSize, SDL_GetWindowID, SDL_RaiseWindow, SDL_SetWindowIcon, SDL_GetWindowFlags,
+// SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_ShowCursor,
+// SDL_PollEvent, SDL_PumpEvents, SDL_FlushEvent, SDL_GetWindowWMInfo, SDL_GetTicks, SDL_Delay,
+// SDL_GetCurrentVideoDriver, SDL_ShowSimpleMessageBox.
 #include "world.h"
 
 #include <SDL.h>
@@ -25,7 +24,7 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <deque>
 #include <sstream>
 #include <string>
 
@@ -57,8 +56,8 @@ struct CDrawnBoxUp {
     bool bPressed = false;              // the mouse went down on OK
     bool bDone = false;
 };
-std::vector<std::unique_ptr<CDrawnBoxUp>> g_Boxes;  // the innermost last
-CDrawnBoxUp* g_pBox = nullptr;                       // the innermost, or nullptr
+std::deque<CDrawnBoxUp> g_Boxes;  // the innermost last
+CDrawnBoxUp* g_pBox = nullptr;     // the innermost, or nullptr
 
 bool IsBoxInMainWindow()
 {
@@ -483,8 +482,7 @@ bool OpenBoxWindow(CDrawnBoxUp& up, const char* pszCaption)
 
 bool ShowDrawnBox(const char* pszText, const char* pszCaption)
 {
-    auto pUp = std::make_unique<CDrawnBoxUp>();
-    CDrawnBoxUp& up = *pUp;
+    CDrawnBoxUp up;
     const bool bInMain = IsMainWindowOnScreen();
     // In the intro's window the box keeps a margin, so it reads as a box over the picture.
     const int nMargin = bInMain ? 8 : 0;
@@ -496,13 +494,13 @@ bool ShowDrawnBox(const char* pszText, const char* pszCaption)
     } else if (!OpenBoxWindow(up, pszCaption)) {
         return false;
     }
-    g_Boxes.push_back(std::move(pUp));
-    g_pBox = &up;
+    g_Boxes.push_back(std::move(up));
+    g_pBox = &g_Boxes.back();
     SDL_ShowCursor(SDL_ENABLE);
     if (bInMain)
         Redraw();
     else
-        RedrawBoxWindow(up);
+        RedrawBoxWindow(*g_pBox);
     return true;
 }
 
@@ -651,9 +649,8 @@ bool ShowBox(const char* pszText, const char* pszCaption)
     if (g_Settings.bDrawnBoxes || !ShowSystemBox(pszText, pszCaption))
         return ShowDrawnBox(pszText, pszCaption);
     // The system's box runs a loop of its own and is answered when it returns.
-    g_Boxes.push_back(std::make_unique<CDrawnBoxUp>());
-    g_pBox = g_Boxes.back().get();
-    g_pBox->bDone = true;
+    g_Boxes.emplace_back().bDone = true;
+    g_pBox = &g_Boxes.back();
     return true;
 }
 
@@ -664,7 +661,7 @@ void CloseBox()
     const bool bInMain = IsBoxInMainWindow();
     CloseBoxWindow(*g_pBox);
     g_Boxes.pop_back();
-    g_pBox = g_Boxes.empty() ? nullptr : g_Boxes.back().get();
+    g_pBox = g_Boxes.empty() ? nullptr : &g_Boxes.back();
     if (g_pWindow && bInMain)
         Redraw();
 }
