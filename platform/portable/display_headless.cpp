@@ -21,6 +21,7 @@ bool ShowBox(const char*, const char*)
     return g_bHoldBoxes;
 }
 
+// In the order of SDisplay's members; PumpEvents and Wait both move the clock on.
 const SDisplay g_Headless{
     [](std::string&) { return true; }, Nothing, [] { return g_dwNow; },
     [](const char*, const SIconImage*) {}, Nothing, Nothing,
