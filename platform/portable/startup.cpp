@@ -5,6 +5,9 @@
 
 #include "options.h"
 
+#include <fcntl.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <new>
 
@@ -12,6 +15,20 @@ namespace portable {
 namespace {
 
 constexpr int kDefaultHeadlessFrames = 1000;  // one per 10 ms timer tick
+
+// A standard stream the caller closed leaves its number free for the next file opened: the X
+// connection once took descriptor 1 and got the credits written into it. Each closed one is
+// opened on /dev/null the wrong way round, as careful daemons do, so that using it still
+// fails as a closed stream does (EBADF) and nothing else can take its number.
+void OpenClosedStandardStreams()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        // It gets the lowest free number, fd itself: the ones below are open by now.
+        open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
+    }
+}
 
 int Run(int argc, char** argv)
 {
@@ -58,6 +75,7 @@ int Run(int argc, char** argv)
 
 int PlatformMain(int argc, char** argv)
 {
+    OpenClosedStandardStreams();
     try {
         return Run(argc, argv);
     } catch (const std::bad_alloc&) {
