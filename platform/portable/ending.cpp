@@ -85,9 +85,6 @@ void InstallSignalHandlers()
             continue;
         sigaction(nSignal, &action, nullptr);
     }
-    // A file-size limit (ulimit -f) then fails the write with EFBIG, a reason like a full
-    // disk's, instead of killing the process in the middle of a frame.
-    signal(SIGXFSZ, SIG_IGN);
     EndChildrenWithProgram();
 }
 

@@ -21,11 +21,11 @@ start_wm
 now_ms() { date +%s%3N; }
 # The processes whose parent is $1.
 children_of() {
-  local file stat fields
-  for file in /proc/[0-9]*/stat; do
-    read -r stat 2>/dev/null <"$file" || continue
+  local proc stat fields
+  for proc in /proc/[0-9]*; do
+    read -r stat 2>/dev/null <"$proc/stat" || continue
     read -ra fields <<<"${stat##*) }"
-    [ "${fields[1]}" = "$1" ] && { file=${file#/proc/}; echo "${file%/stat}"; }
+    [ "${fields[1]}" = "$1" ] && echo "${proc#/proc/}"
   done
 }
 ended() { ! running "$intro"; }
