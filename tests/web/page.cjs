@@ -138,8 +138,10 @@ async function withoutSimd(browser, url, reference) {
 }
 
 // A refresh with two new pictures showed one that nobody saw; one with none repeated the last
-// (a loaded machine may miss a few).
-async function pacing(page) {
+// (a loaded machine may miss a few). A fresh load: no scripted box stops the frames meanwhile.
+async function pacing(page, url) {
+  await page.goto(`${url}/`);
+  await waitForMore(page, 'pictures', 10);
   const counts = await picturesPerRefresh(page, 180);
   const one = counts.filter((n) => n === 1).length;
   const more = counts.filter((n) => n > 1).length;
@@ -213,7 +215,7 @@ async function errors(browser, url) {
     const page = await browser.newPage();
     page.on('pageerror', (error) => console.log(`page error: ${error.message}`));
     await boxesAndEnding(page, server.url, reference);
-    await pacing(page);
+    await pacing(page, server.url);
     await focusAndVisibility(browser, page);
     await withoutSimd(browser, server.url, reference);
     await errors(browser, server.url);
