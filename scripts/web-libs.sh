@@ -84,8 +84,10 @@ mkdir -p "$prefix/include" "$prefix/lib"
 # its C files.
 (
   cd "$work/zlib"
-  for src in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast \
-             inflate inftrees trees uncompr zutil; do
+  # (A quoted list: its names are source files, not the commands some of them are also called.)
+  sources="adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate"
+  sources="$sources inftrees trees uncompr zutil"
+  for src in $sources; do
     emcc -O3 -DHAVE_UNISTD_H -DHAVE_STDARG_H -c "$src.c" -o "$src.o"
   done
   emar rcs "$prefix/lib/libz.a" ./*.o
