@@ -4,7 +4,7 @@ CMAKE  ?= cmake
 CTEST  ?= ctest --output-on-failure -j $(JOBS)
 
 NATIVE_PKGS  := cmake g++ make pkg-config libsdl2-dev libfreetype-dev libpng-dev zlib1g-dev \
-                libgtest-dev libbenchmark-dev fonts-dejavu-core
+                libgtest-dev libbenchmark-dev fonts-dejavu-core fonttools
 WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libgtest-dev
 WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
 # The 32-bit program's Wine, only where 32-bit programs can execute; ensure-packages enables the
@@ -12,7 +12,7 @@ WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
 WINE32_PKGS  := wine32:i386
 FUZZ_PKGS    := clang libclang-rt-14-dev
 DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils weston imagemagick tesseract-ocr
-WEB_PKGS     := cmake make emscripten nodejs python3
+WEB_PKGS     := cmake make emscripten nodejs python3 fonttools
 WEB_TEST_PKGS := chromium
 # Release archives, their checks (desktop entry, AppStream, manual page) and the README animation.
 RELEASE_PKGS := git zip unzip appstream desktop-file-utils man-db webp imagemagick
@@ -154,7 +154,8 @@ build-web/npm/node_modules/.package-lock.json: tests/web/package.json tests/web/
 test-web: build web deps-web-test build-web/npm/node_modules/.package-lock.json
 	$(CMAKE) -S . -B build-web -DKORVAN_NATIVE_PROGRAM=$(CURDIR)/build/app/korvan
 	cd build-web && NODE_PATH=$(CURDIR)/build-web/npm/node_modules $(CTEST) -L web
-	NODE_PATH=$(CURDIR)/build-web/npm/node_modules node tests/web/report.cjs build-web/site
+	NODE_PATH=$(CURDIR)/build-web/npm/node_modules node tests/web/report.cjs build-web/site \
+	    build-web/web/korvan_node.js build/app/korvan
 
 clean:
 	rm -rf build build-asan build-fuzz build-mingw build-mingw32 build-release build-web dist

@@ -31,6 +31,7 @@ licences/gcc-runtime.txt
 licences/mingw-w64-runtime.txt
 README.txt"
 expect_web="index.html
+korvan-nosimd.wasm
 korvan.js
 korvan.png
 korvan.wasm"

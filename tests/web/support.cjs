@@ -129,4 +129,25 @@ async function launchChromium() {
   });
 }
 
-module.exports = { runProgram, parseBoxes, readPngRgb, serveSite, launchChromium };
+// How many new pictures the page presented in each of `count` refreshes (animation frames) of
+// the browser, counted in the page; the first refresh, whose start the count cannot know, is not
+// among them.
+function picturesPerRefresh(page, count) {
+  return page.evaluate((n) => new Promise((resolve) => {
+    const counts = [];
+    let last = null;
+    const onRefresh = () => {
+      const pictures = window.korvan.pictures;
+      if (last !== null)
+        counts.push(pictures - last);
+      last = pictures;
+      if (counts.length < n)
+        requestAnimationFrame(onRefresh);
+      else
+        resolve(counts);
+    };
+    requestAnimationFrame(onRefresh);
+  }), count);
+}
+
+module.exports = { runProgram, parseBoxes, readPngRgb, serveSite, launchChromium, picturesPerRefresh };
