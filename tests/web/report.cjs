@@ -1,8 +1,8 @@
 // The web page's budgets, measured and printed (never asserted: the numbers depend on the
 // machine): the transfer size of korvan.wasm + korvan.js gzip-compressed (budget 900 KB), the
 // first frame after the page's load event in headless Chromium (budget 1 s), and the frame
-// rate there.
-//   node report.cjs SITE_DIR
+// rate there; and Lighthouse's scores from the audit suite (audit.cjs) beside their budgets.
+//   node report.cjs SITE_DIR [AUDIT_SCORES_JSON]
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -58,8 +58,24 @@ async function browserNumbers() {
   }
 }
 
+function lighthouse(file) {
+  if (!file || !fs.existsSync(file))
+    return ['  Lighthouse   no scores (the web_audit_lighthouse suite writes them)'];
+  const s = JSON.parse(fs.readFileSync(file, 'utf8'));
+  const row = (name, score, budget, note = '') =>
+    `  ${name.padEnd(26)} ${String(score).padStart(3)} (budget ${budget}${note}: ${score >= budget ? 'within' : 'OVER'})`;
+  const machine = `the machine was ${s.quiet ? 'quiet' : 'busy'}: other processes used ${s.othersCpu} % ` +
+                  `of its CPU, load average ${s.load}`;
+  return ['  Lighthouse (mobile):',
+          row('performance', s.performance, 95, ' on a quiet machine') +
+            (s.performance < 95 && !s.quiet ? ', measured on a busy machine' : ''),
+          `    ${machine}; total blocking time ${s.tbt} ms, largest contentful paint ${s.lcp} ms`,
+          row('accessibility', s.accessibility, 100), row('best practices', s['best-practices'], 100),
+          row('SEO', s.seo, 100)];
+}
+
 (async () => {
-  const lines = ['web page budgets:', ...sizes(), ...(await browserNumbers())];
+  const lines = ['web page budgets:', ...sizes(), ...(await browserNumbers()), ...lighthouse(process.argv[3])];
   console.log(lines.join('\n'));
 })().catch((error) => {
   console.error(`web report: ${error.message}`);

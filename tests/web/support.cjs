@@ -79,7 +79,7 @@ function readPngRgb(file) {
 }
 
 const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                 '.png': 'image/png' };
+                 '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
 
 // Serves `siteDir` on 127.0.0.1 at a free port. Under /missing/ korvan.wasm is not there (404);
 // under /spa/ the host answers every unknown path with the page itself, as single-page hosts do.
@@ -114,7 +114,12 @@ function serveSite(siteDir) {
   });
   return new Promise((resolve) => {
     server.listen(0, '127.0.0.1', () => {
-      resolve({ url: `http://127.0.0.1:${server.address().port}`, close: () => server.close() });
+      // close() also drops the connections kept alive, so the site is gone at once.
+      const close = () => new Promise((done) => {
+        server.close(() => done());
+        server.closeAllConnections();
+      });
+      resolve({ url: `http://127.0.0.1:${server.address().port}`, close });
     });
   });
 }
