@@ -62,16 +62,16 @@ function lighthouse(file) {
   if (!file || !fs.existsSync(file))
     return ['  Lighthouse   no scores (the web_audit_lighthouse suite writes them)'];
   const s = JSON.parse(fs.readFileSync(file, 'utf8'));
-  const row = (name, score, budget, note = '') =>
-    `  ${name.padEnd(26)} ${String(score).padStart(3)} (budget ${budget}${note}: ${score >= budget ? 'within' : 'OVER'})`;
-  const machine = `the machine was ${s.quiet ? 'quiet' : 'busy'}: other processes used ${s.othersCpu} % ` +
-                  `of its CPU, load average ${s.load}`;
-  return ['  Lighthouse (mobile):',
-          row('performance', s.performance, 95, ' on a quiet machine') +
-            (s.performance < 95 && !s.quiet ? ', measured on a busy machine' : ''),
-          `    ${machine}; total blocking time ${s.tbt} ms, largest contentful paint ${s.lcp} ms`,
-          row('accessibility', s.accessibility, 100), row('best practices', s['best-practices'], 100),
-          row('SEO', s.seo, 100)];
+  const row = (name, score, budget) =>
+    `    ${name.padEnd(15)}${String(score).padStart(3)} (budget ${budget}: ${score >= budget ? 'within' : 'OVER'}`;
+  const n = (value) => value.toLocaleString('en');
+  return ['  Lighthouse   mobile defaults, against the server of make serve:',
+          `${row('performance', s.performance, 95)}; the budget is for a quiet machine, and this ` +
+            `one was ${s.quiet ? 'quiet' : 'busy'}: other processes took ${s.othersCpu} % of its CPU, ` +
+            `load average ${s.load})`,
+          `                   total blocking time ${n(s.tbt)} ms, largest contentful paint ${n(s.lcp)} ms`,
+          `${row('accessibility', s.accessibility, 100)})`,
+          `${row('best practices', s['best-practices'], 100)})`, `${row('SEO', s.seo, 100)})`];
 }
 
 (async () => {
