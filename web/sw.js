@@ -1,9 +1,11 @@
 // The page's service worker: the files of one release in a cache named after it, served from
 // there first, so that after one visit the intro plays with the network gone. A new release
 // (another name below, filled in by the build) fetches its files anew, takes over at once and
-// deletes the caches of earlier releases.
+// deletes the caches of earlier releases. Each copy of the page on a host (its folder, the
+// worker's scope) has caches of its own.
 'use strict';
-const kCache = 'korvan-@KORVAN_RELEASE@';
+const kPrefix = `korvan ${self.registration.scope} `;
+const kCache = `${kPrefix}@KORVAN_RELEASE@`;
 const kFiles = ['./', 'index.html', 'korvan.js', 'korvan.wasm', 'manifest.webmanifest',
                 'korvan.png', 'korvan-192.png', 'korvan-512.png'];
 
@@ -16,7 +18,7 @@ self.addEventListener('install', (event) => {
 
 self.addEventListener('activate', (event) => {
   event.waitUntil(caches.keys()
-    .then((names) => Promise.all(names.filter((name) => name.startsWith('korvan-') && name !== kCache)
+    .then((names) => Promise.all(names.filter((name) => name.startsWith(kPrefix) && name !== kCache)
                                       .map((name) => caches.delete(name))))
     .then(() => self.clients.claim()));
 });

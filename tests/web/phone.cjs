@@ -6,7 +6,8 @@
 //    more, the picture is 4:3 and whole in both orientations, and the screen is kept on while
 //    the intro plays and let go after it;
 //  - Chromium's installability check finds no error;
-//  - after one visit the page plays again with the server gone and the browser offline.
+//  - a new release (another sw.js) replaces the cache of the old one; with it, the page plays
+//    again with the server gone and the browser offline.
 // Screenshots of both orientations, with the controls up and with a box up, stay in WORK_DIR.
 // Every wait is for a state of the page; none waits for a time.
 //   node phone.cjs SITE_DIR WORK_DIR
@@ -113,9 +114,18 @@ async function installable(page) {
         JSON.stringify(installabilityErrors));
 }
 
+const cacheNames = (page) => page.evaluate(() => caches.keys());
+
 async function offline(page, url, server) {
   await page.goto(`${url}/`);
   await page.waitForFunction(() => navigator.serviceWorker.controller !== null, kWait);
+  const [old] = await cacheNames(page);
+  server.rewrite('sw.js', (text) => text.replace(/(const kCache = `\$\{kPrefix\})([^`]*)`/, '$1$2-next`'));
+  await page.evaluate(() => navigator.serviceWorker.getRegistration().then((r) => r.update()));
+  await page.waitForFunction((name) => caches.keys().then((names) => names.length === 1 && names[0] !== name),
+                             kWait, old);
+  const [next] = await cacheNames(page);
+  check('a new release replaces the old cache', next === `${old}-next`, JSON.stringify({ old, next }));
   await server.close();
   await page.setOfflineMode(true);
   await page.reload();

@@ -83,7 +83,9 @@ const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'appli
 
 // Serves `siteDir` on 127.0.0.1 at a free port. Under /missing/ korvan.wasm is not there (404);
 // under /spa/ the host answers every unknown path with the page itself, as single-page hosts do.
+// rewrite(name, edit) makes the host serve the site's file `name` changed by edit(text).
 function serveSite(siteDir) {
+  const rewrites = new Map();
   const server = http.createServer((request, response) => {
     let url = new URL(request.url, 'http://localhost').pathname;
     let variant = '';
@@ -102,6 +104,9 @@ function serveSite(siteDir) {
       file = path.join(siteDir, 'index.html');
     }
     fs.readFile(file, (error, body) => {
+      const edit = rewrites.get(path.basename(file));
+      if (!error && edit)
+        body = Buffer.from(edit(body.toString('utf8')));
       if (error) {
         response.writeHead(404, { 'Content-Type': 'text/plain' });
         response.end('not found');
@@ -119,7 +124,8 @@ function serveSite(siteDir) {
         server.close(() => done());
         server.closeAllConnections();
       });
-      resolve({ url: `http://127.0.0.1:${server.address().port}`, close });
+      resolve({ url: `http://127.0.0.1:${server.address().port}`, close,
+                rewrite: (name, edit) => rewrites.set(name, edit) });
     });
   });
 }
