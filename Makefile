@@ -141,11 +141,11 @@ web: deps-web
 	$(WEB_ENV) $(CMAKE) --build build-web -j $(JOBS)
 	@echo "The page is in build-web/site/: copy that folder to any static web host."
 
+# As a good static host would: gzip, application/wasm, revalidated caching (scripts/serve.py).
 serve: web
-	@echo "korvan is served at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops)"
-	python3 -m http.server --bind 127.0.0.1 --directory build-web/site $(WEB_PORT)
+	@python3 scripts/serve.py build-web/site --port $(WEB_PORT)
 
-# The npm packages of the browser suites (puppeteer-core, pinned by the lockfile).
+# The npm packages of the browser suites (puppeteer-core and lighthouse, pinned by the lockfile).
 build-web/npm/node_modules/.package-lock.json: tests/web/package.json tests/web/package-lock.json
 	mkdir -p build-web/npm
 	cp tests/web/package.json tests/web/package-lock.json build-web/npm/
@@ -155,7 +155,8 @@ test-web: build web deps-web-test build-web/npm/node_modules/.package-lock.json
 	$(CMAKE) -S . -B build-web -DKORVAN_NATIVE_PROGRAM=$(CURDIR)/build/app/korvan
 	cd build-web && NODE_PATH=$(CURDIR)/build-web/npm/node_modules $(CTEST) -L web
 	NODE_PATH=$(CURDIR)/build-web/npm/node_modules node tests/web/report.cjs build-web/site \
-	    build-web/web/korvan_node.js build/app/korvan
+	    build-web/web/korvan_node.js build/app/korvan \
+	    build-web/web/audit/scores.json
 
 clean:
 	rm -rf build build-asan build-fuzz build-mingw build-mingw32 build-release build-web dist

@@ -1,9 +1,10 @@
 // The web page's budgets, measured and printed beside each budget (never asserted: the numbers
 // depend on the machine): the transfer size of index.html + korvan.js + korvan.wasm
 // gzip-compressed, the first frame after the page's load event in headless Chromium, the
-// pictures per refresh at the browser's rate, and the speed of the wasm program under node
-// against the native program, both running the same headless frames in this run.
-//   node report.cjs SITE_DIR KORVAN_NODE_JS NATIVE_KORVAN
+// pictures per refresh at the browser's rate, the speed of the wasm program under node
+// against the native program, both running the same headless frames in this run; and
+// Lighthouse's scores from the audit suite (audit.cjs).
+//   node report.cjs SITE_DIR KORVAN_NODE_JS NATIVE_KORVAN [AUDIT_SCORES_JSON]
 'use strict';
 const { spawnSync } = require('child_process');
 const fs = require('fs');
@@ -99,8 +100,25 @@ async function browserNumbers() {
   }
 }
 
+function lighthouse(file) {
+  if (!file || !fs.existsSync(file))
+    return ['  Lighthouse   no scores (the web_audit_lighthouse suite writes them)'];
+  const s = JSON.parse(fs.readFileSync(file, 'utf8'));
+  const row = (name, score, budget) =>
+    `    ${name.padEnd(15)}${String(score).padStart(3)} (budget ${budget}: ${score >= budget ? 'within' : 'OVER'}`;
+  const n = (value) => value.toLocaleString('en');
+  return ['  Lighthouse   mobile defaults, against the server of make serve:',
+          `${row('performance', s.performance, 95)}; the budget is for a quiet machine, and this ` +
+            `one was ${s.quiet ? 'quiet' : 'busy'}: other processes took ${s.othersCpu} % of its CPU, ` +
+            `load average ${s.load})`,
+          `                   total blocking time ${n(s.tbt)} ms, largest contentful paint ${n(s.lcp)} ms`,
+          `${row('accessibility', s.accessibility, 100)})`,
+          `${row('best practices', s['best-practices'], 100)})`, `${row('SEO', s.seo, 100)})`];
+}
+
 (async () => {
-  const lines = ['web page budgets:', ...sizes(), ...(await browserNumbers()), ...speed()];
+  const lines = ['web page budgets:', ...sizes(), ...(await browserNumbers()), ...speed(),
+                 ...lighthouse(process.argv[5])];
   console.log(lines.join('\n'));
 })().catch((error) => {
   console.error(`web report: ${error.message}`);
