@@ -4,7 +4,7 @@ CMAKE  ?= cmake
 CTEST  ?= ctest --output-on-failure -j $(JOBS)
 
 NATIVE_PKGS  := cmake g++ make pkg-config libsdl2-dev libfreetype-dev libpng-dev zlib1g-dev \
-                libgtest-dev libbenchmark-dev fonts-dejavu-core
+                libgtest-dev libbenchmark-dev fonts-dejavu-core fonttools
 WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libgtest-dev
 WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
 # The 32-bit program's Wine, only where 32-bit programs can execute; ensure-packages enables the
@@ -12,7 +12,7 @@ WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
 WINE32_PKGS  := wine32:i386
 FUZZ_PKGS    := clang libclang-rt-14-dev
 DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils weston imagemagick tesseract-ocr
-WEB_PKGS     := cmake make emscripten nodejs python3
+WEB_PKGS     := cmake make emscripten nodejs python3 fonttools
 WEB_TEST_PKGS := chromium
 # Release archives, their checks (desktop entry, AppStream, manual page) and the README animation.
 RELEASE_PKGS := git zip unzip appstream desktop-file-utils man-db webp imagemagick
@@ -130,11 +130,11 @@ web: deps-web
 	$(WEB_ENV) $(CMAKE) --build --preset web -j $(JOBS)
 	@echo "The page is in build-web/site/: copy that folder to any static web host."
 
+# As a good static host would: gzip, application/wasm, revalidated caching (scripts/serve.py).
 serve: web
-	@echo "korvan is served at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops)"
-	python3 -m http.server --bind 127.0.0.1 --directory build-web/site $(WEB_PORT)
+	@python3 scripts/serve.py build-web/site --port $(WEB_PORT)
 
-# The npm packages of the browser suites (puppeteer-core, pinned by the lockfile).
+# The npm packages of the browser suites (puppeteer-core and lighthouse, pinned by the lockfile).
 build-web/npm/node_modules/.package-lock.json: tests/web/package.json tests/web/package-lock.json
 	mkdir -p build-web/npm
 	cp tests/web/package.json tests/web/package-lock.json build-web/npm/
@@ -143,7 +143,9 @@ build-web/npm/node_modules/.package-lock.json: tests/web/package.json tests/web/
 test-web: build web deps-web-test build-web/npm/node_modules/.package-lock.json
 	$(CMAKE) --preset web -DKORVAN_NATIVE_PROGRAM=$(CURDIR)/build/app/korvan
 	cd build-web && NODE_PATH=$(CURDIR)/build-web/npm/node_modules $(CTEST) -L web
-	NODE_PATH=$(CURDIR)/build-web/npm/node_modules node tests/web/report.cjs build-web/site
+	NODE_PATH=$(CURDIR)/build-web/npm/node_modules node tests/web/report.cjs build-web/site \
+	    build-web/web/korvan_node.js build/app/korvan \
+	    build-web/web/audit/scores.json
 
 clean:
 	rm -rf build build-asan build-fuzz build-mingw build-mingw32 build-release build-web dist

@@ -1,5 +1,6 @@
 // The plain shading loop and the runtime choice of the shading path.
-// Standard library only; on x86 it asks the CPU (through GCC/Clang builtins) for SSE2/AVX2.
+// Standard library only; on x86 it asks the CPU (through GCC/Clang builtins) for SSE2/AVX2, in
+// WebAssembly whether the program was linked with the SIMD version.
 #include "shade_kernel.h"
 
 #include <cstdlib>
@@ -23,6 +24,8 @@ ShadeFn PathFunction(EShadePath ePath)
 #if defined(__x86_64__) || defined(__i386__)
     case EShadePath::Avx2:
         return ShadeAvx2;
+#endif
+#if defined(__x86_64__) || defined(__i386__) || defined(__EMSCRIPTEN__)
     case EShadePath::Sse2:
         return ShadeSse2;
 #endif
@@ -76,6 +79,9 @@ bool IsShadePathAvailable(EShadePath ePath)
         // Also false when the OS does not save the YMM registers.
         __builtin_cpu_init();
         return __builtin_cpu_supports("avx2");
+#elif defined(__EMSCRIPTEN__)
+    case EShadePath::Sse2:
+        return ShadeSse2 != nullptr;
 #endif
     default:
         return false;

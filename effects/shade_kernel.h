@@ -1,6 +1,7 @@
 // The per-pixel loop of the bump shading: the plain loop that defines the picture, SIMD
 // versions that must give the same words, and the runtime choice between them.
-// Standard library only; the x86 versions are compiled only for x86 targets.
+// Standard library only; the x86 versions are compiled only for x86 targets and, the SSE2 one,
+// for WebAssembly SIMD.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,11 @@ void ShadePlain(std::uint16_t* pImage, const std::uint16_t* pHeight, int nX, int
 #if defined(__x86_64__) || defined(__i386__)
 void ShadeSse2(std::uint16_t* pImage, const std::uint16_t* pHeight, int nX, int nY);
 void ShadeAvx2(std::uint16_t* pImage, const std::uint16_t* pHeight, int nX, int nY);
+#elif defined(__EMSCRIPTEN__)
+// Built for WebAssembly SIMD and linked only into a program for browsers that have it (web/):
+// elsewhere the weak reference stays null and the SSE2 path is not available.
+__attribute__((weak)) void ShadeSse2(std::uint16_t* pImage, const std::uint16_t* pHeight, int nX,
+                                     int nY);
 #endif
 
 // Whether this build and this CPU can run ePath.

@@ -1,6 +1,8 @@
 // SSE2 and AVX2 versions of the shading loop, 8 and 16 pixels per step in 16-bit lanes.
-// x86 only; each function carries its own target attribute, so the file builds without
-// -mavx2 and ShadeRows calls the AVX2 one only on a CPU that has it.
+// On x86 each function carries its own target attribute, so the file builds without -mavx2
+// and ShadeRows calls the AVX2 one only on a CPU that has it. In WebAssembly the SSE2 version
+// is built for 128-bit SIMD (-msimd128 -msse2: emscripten's SSE2 header maps each intrinsic
+// onto it) into the page's SIMD program only; there is no AVX2 version.
 //
 // Why 16-bit saturating lanes give the plain loop's words exactly. The plain loop computes
 // dx = (j - X) + D with D = h[k] - h[k+3] in -65535..65535 (dy likewise with i - Y and
@@ -15,9 +17,15 @@
 // sum only saturates above 65535 > 255. So min(d', 255) = d on every pixel. The last step,
 // (255 - min(d', 255)) >> 3, is sat(255 - d') >> 3 with unsigned saturation, and the grey
 // level s <= 31 keeps s * 0x421 <= 0x7FFF.
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__) || defined(__i386__) || defined(__wasm_simd128__)
 
+#if defined(__wasm_simd128__)
+#include <emmintrin.h>
+#define KORVAN_TARGET(features)
+#else
 #include <immintrin.h>
+#define KORVAN_TARGET(features) __attribute__((target(features)))
+#endif
 
 #include "shade_kernel.h"
 
@@ -31,16 +39,18 @@ constexpr short kGrey = 0x421;
 
 static_assert(kW % 16 == 0, "rows are whole AVX2 and SSE2 steps");
 
-__attribute__((target("sse2"))) inline __m128i LoadSignedSse2(const std::uint16_t* p)
+KORVAN_TARGET("sse2") inline __m128i LoadSignedSse2(const std::uint16_t* p)
 {
     return _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_set1_epi16(kSignFlip));
 }
 
 // SSE2 has no 16-bit abs; max(v, -v) gives 0x8000 for -32768, as abs_epi16 does.
-__attribute__((target("sse2"))) inline __m128i AbsSse2(__m128i v)
+KORVAN_TARGET("sse2") inline __m128i AbsSse2(__m128i v)
 {
     return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
 }
+
+#if !defined(__wasm_simd128__)
 
 __attribute__((target("avx2"))) inline __m256i LoadSignedAvx2(const std::uint16_t* p)
 {
@@ -48,9 +58,11 @@ __attribute__((target("avx2"))) inline __m256i LoadSignedAvx2(const std::uint16_
                             _mm256_set1_epi16(kSignFlip));
 }
 
+#endif
+
 }  // namespace
 
-__attribute__((target("sse2"))) void ShadeSse2(std::uint16_t* pImage,
+KORVAN_TARGET("sse2") void ShadeSse2(std::uint16_t* pImage,
                                                const std::uint16_t* pHeight, int nX, int nY)
 {
     const __m128i lanes = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
@@ -74,6 +86,7 @@ __attribute__((target("sse2"))) void ShadeSse2(std::uint16_t* pImage,
     }
 }
 
+#if !defined(__wasm_simd128__)
 __attribute__((target("avx2"))) void ShadeAvx2(std::uint16_t* pImage,
                                                const std::uint16_t* pHeight, int nX, int nY)
 {
@@ -99,5 +112,7 @@ __attribute__((target("avx2"))) void ShadeAvx2(std::uint16_t* pImage,
         }
     }
 }
+
+#endif
 
 #endif

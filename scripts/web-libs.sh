@@ -1,8 +1,10 @@
 #!/bin/sh
 # Builds FreeType, libpng and zlib for WebAssembly from Debian's own source packages and keeps
-# them in a cache keyed on the source versions and the emscripten version, so a second build
-# (or a `make clean`) does not repeat the 1.5 minutes it takes. Emscripten's ports cannot be
-# used: Debian ships its library cache frozen and the ports would be downloaded from elsewhere.
+# them in a cache keyed on the source versions, FreeType's configuration below and the
+# emscripten version, so a second build (or a `make clean`) does not repeat the 1.5 minutes it
+# takes. Emscripten's ports cannot be used: Debian ships its library cache frozen and the ports
+# would be downloaded from elsewhere. libpng and zlib serve only the node build's PNG capture;
+# the page links FreeType alone.
 #
 #   scripts/web-libs.sh CACHE_DIR JOBS     prints the folder holding include/ and lib/
 #
@@ -19,8 +21,23 @@ jobs=${2:-2}
 : "${DEBIAN_MIRROR:=http://deb.debian.org/debian}"
 : "${DEBIAN_SUITE:=bookworm}"
 
+# FreeType with only what reads and renders the embedded TrueType font in black and white: the
+# TrueType driver (with its bytecode hinting), the SFNT tables and the monochrome rasterizer.
+# Every other driver, renderer and format option is left out, as are its compressed streams,
+# so it needs no zlib.
+ft_modules='FT_USE_MODULE( FT_Driver_ClassRec, tt_driver_class )
+FT_USE_MODULE( FT_Module_Class, sfnt_module_class )
+FT_USE_MODULE( FT_Renderer_Class, ft_raster1_renderer_class )'
+ft_options_off='FT_CONFIG_OPTION_ENVIRONMENT_PROPERTIES FT_CONFIG_OPTION_USE_LZW
+  FT_CONFIG_OPTION_USE_ZLIB FT_CONFIG_OPTION_POSTSCRIPT_NAMES FT_CONFIG_OPTION_ADOBE_GLYPH_LIST
+  FT_CONFIG_OPTION_MAC_FONTS FT_CONFIG_OPTION_GUESSING_EMBEDDED_RFORK FT_CONFIG_OPTION_INCREMENTAL
+  FT_CONFIG_OPTION_SVG TT_CONFIG_OPTION_EMBEDDED_BITMAPS TT_CONFIG_OPTION_COLOR_LAYERS
+  TT_CONFIG_OPTION_POSTSCRIPT_NAMES TT_CONFIG_OPTION_SFNT_NAMES TT_CONFIG_OPTION_GX_VAR_SUPPORT
+  TT_CONFIG_OPTION_BDF'
+ft_config=$(printf '%s\n%s' "$ft_modules" "$ft_options_off" | cksum | cut -d' ' -f1)
+
 emcc_version=$(emcc --version | sed -n '1s/.*) \([0-9][0-9.]*\).*/\1/p')
-key="freetype-${FREETYPE_VERSION}_zlib-${ZLIB_VERSION}_libpng-${LIBPNG_VERSION}_emcc-${emcc_version}"
+key="freetype-${FREETYPE_VERSION}-${ft_config}_zlib-${ZLIB_VERSION}_libpng-${LIBPNG_VERSION}_emcc-${emcc_version}"
 key=$(printf '%s' "$key" | tr ':+~' '___')
 prefix="$cache/$key"
 if [ -f "$prefix/.complete" ]; then
@@ -88,10 +105,17 @@ cmake_flags="-DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=$prefix
       -DPNG_SHARED=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -DPNG_FRAMEWORK=OFF
   cmake --build "$work/png-build" -j "$jobs"
   cmake --install "$work/png-build"
-  # FreeType reads only the embedded TrueType font: no bzip2, PNG glyphs, HarfBuzz or Brotli.
-  # Its own zlib copy would clash with the real one (duplicate inflate symbols).
+  # FreeType reads only the embedded TrueType font: no zlib, bzip2, PNG glyphs, HarfBuzz or
+  # Brotli, and the modules and options chosen above.
+  printf '%s\n' "$ft_modules" >"$work/freetype/include/freetype/config/ftmodule.h"
+  for option in $ft_options_off; do
+    sed -i "s|^#define $option\\b.*|/* $option left out */|" \
+        "$work/freetype/include/freetype/config/ftoption.h"
+    grep -q "$option left out" "$work/freetype/include/freetype/config/ftoption.h" ||
+      { say "FreeType's ftoption.h has no $option: update the list in $0"; exit 1; }
+  done
   emcmake cmake -S "$work/freetype" -B "$work/ft-build" $cmake_flags \
-      -DFT_REQUIRE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
+      -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
       -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
   cmake --build "$work/ft-build" -j "$jobs"
   cmake --install "$work/ft-build"

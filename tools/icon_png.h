@@ -7,8 +7,9 @@
 
 #include "icon_art.h"
 
-// The sizes a desktop's icon theme looks for; each becomes korvan-<size>.png.
-constexpr int kIconPngSizes[] = {16, 32, 48, 64, 128, 256};
+// The sizes a desktop's icon theme looks for, and the web page's 192 and 512 (its manifest);
+// each becomes korvan-<size>.png.
+constexpr int kIconPngSizes[] = {16, 32, 48, 64, 128, 192, 256, 512};
 
 // An 8-bit palette PNG: the icon's 16 colours plus one fully transparent entry for the pixels
 // outside the diamond. Empty on failure.

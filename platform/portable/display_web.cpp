@@ -2,12 +2,15 @@
 // only file that knows the page. The emulated 640x480 screen is the page's canvas; each flipped
 // picture (already RGB, present.cpp) is put into it as RGBA, and the page's CSS scales it to fit
 // at 4:3 with nearest-pixel scaling. Keys, focus and visibility arrive as html5.h callbacks and
-// wait in a small queue until DisplayPumpEvents turns them into window messages, as SDL's event
+// wait in a small queue until PumpEvents turns them into window messages, as SDL's event
 // queue does on the desktop. Message boxes are modal dialogs of the page (its `Module.page`),
 // waited for by message_box.cpp's loop as on the desktop.
 //
-// The program's blocking waits (GetMessage, Sleep, a message box) run under ASYNCIFY: each one
-// goes through emscripten_sleep, which hands control back to the browser until it is over.
+// The program's blocking waits (GetMessage, Sleep, a message box, Flip) run under ASYNCIFY: each
+// goes through emscripten_sleep or WaitForRefresh, which hand control back to the browser until
+// the wait is over. Flip waits for the browser's next frame (requestAnimationFrame), its vsync,
+// as DirectDraw's Flip waits for the display's refresh: a new picture on every refresh at 60 Hz,
+// the timer's 100 a second on a faster display, never two pictures in one refresh.
 // html5.h calls used: emscripten_set_keydown/keyup_callback, emscripten_set_focus/blur_callback,
 // emscripten_set_visibilitychange_callback, emscripten_sleep, emscripten_get_now.
 #include "world.h"
@@ -17,6 +20,24 @@
 
 #include <deque>
 #include <vector>
+
+// Returns at the browser's next animation frame, where the picture just put into the canvas is
+// painted. A hidden tab has no animation frames: there (or once the tab becomes hidden) it
+// returns at once, and the program, no longer active, stops flipping.
+EM_ASYNC_JS(void, WaitForRefresh, (), {
+    await new Promise((resolve) => {
+        if (document.hidden) {
+            setTimeout(resolve, 0);
+            return;
+        }
+        const done = () => {
+            document.removeEventListener('visibilitychange', done);
+            resolve();
+        };
+        document.addEventListener('visibilitychange', done);
+        requestAnimationFrame(done);
+    });
+});
 
 namespace portable {
 namespace {
@@ -176,8 +197,7 @@ void ShowPicture(const std::uint8_t* (*pfnRgb)())
         return;
     g_pLastPicture = pfnRgb();
     Redraw();
-    // The browser paints between tasks: give it the turn, as Flip waits for the display.
-    emscripten_sleep(0);
+    WaitForRefresh();
 }
 
 void SetCursorVisible(bool bVisible)

@@ -31,9 +31,14 @@ licences/gcc-runtime.txt
 licences/mingw-w64-runtime.txt
 README.txt"
 expect_web="index.html
+korvan-192.png
+korvan-512.png
+korvan-nosimd.wasm
 korvan.js
 korvan.png
-korvan.wasm"
+korvan.wasm
+manifest.webmanifest
+sw.js"
 
 compare_list() {  # archive, expected, actual
   local want got

@@ -79,11 +79,13 @@ function readPngRgb(file) {
 }
 
 const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                 '.png': 'image/png' };
+                 '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
 
 // Serves `siteDir` on 127.0.0.1 at a free port. Under /missing/ korvan.wasm is not there (404);
 // under /spa/ the host answers every unknown path with the page itself, as single-page hosts do.
+// rewrite(name, edit) makes the host serve the site's file `name` changed by edit(text).
 function serveSite(siteDir) {
+  const rewrites = new Map();
   const server = http.createServer((request, response) => {
     let url = new URL(request.url, 'http://localhost').pathname;
     let variant = '';
@@ -102,6 +104,9 @@ function serveSite(siteDir) {
       file = path.join(siteDir, 'index.html');
     }
     fs.readFile(file, (error, body) => {
+      const edit = rewrites.get(path.basename(file));
+      if (!error && edit)
+        body = Buffer.from(edit(body.toString('utf8')));
       if (error) {
         response.writeHead(404, { 'Content-Type': 'text/plain' });
         response.end('not found');
@@ -114,7 +119,13 @@ function serveSite(siteDir) {
   });
   return new Promise((resolve) => {
     server.listen(0, '127.0.0.1', () => {
-      resolve({ url: `http://127.0.0.1:${server.address().port}`, close: () => server.close() });
+      // close() also drops the connections kept alive, so the site is gone at once.
+      const close = () => new Promise((done) => {
+        server.close(() => done());
+        server.closeAllConnections();
+      });
+      resolve({ url: `http://127.0.0.1:${server.address().port}`, close,
+                rewrite: (name, edit) => rewrites.set(name, edit) });
     });
   });
 }
@@ -129,4 +140,25 @@ async function launchChromium() {
   });
 }
 
-module.exports = { runProgram, parseBoxes, readPngRgb, serveSite, launchChromium };
+// How many new pictures the page presented in each of `count` refreshes (animation frames) of
+// the browser, counted in the page; the first refresh, whose start the count cannot know, is not
+// among them.
+function picturesPerRefresh(page, count) {
+  return page.evaluate((n) => new Promise((resolve) => {
+    const counts = [];
+    let last = null;
+    const onRefresh = () => {
+      const pictures = window.korvan.pictures;
+      if (last !== null)
+        counts.push(pictures - last);
+      last = pictures;
+      if (counts.length < n)
+        requestAnimationFrame(onRefresh);
+      else
+        resolve(counts);
+    };
+    requestAnimationFrame(onRefresh);
+  }), count);
+}
+
+module.exports = { runProgram, parseBoxes, readPngRgb, serveSite, launchChromium, picturesPerRefresh };
