@@ -48,7 +48,7 @@ rm -f "$out"/korvan_*.deb "$out"/korvan_*.buildinfo "$out"/korvan_*.changes
 mv "$stage/$name.deb" "$stage/$name.buildinfo" "$stage/$name.changes" "$out/"
 
 # Every tag lintian knows, down to the pedantic ones, fails the build unless overridden.
-lintian --info --pedantic --fail-on error,warning,info,pedantic "$out/$name.changes" || {
+lintian --display-info --pedantic --fail-on error,warning,info,pedantic "$out/$name.changes" || {
   echo "deb: lintian is not clean: fix the tags above or override them with a reason" >&2
   exit 1; }
 echo "deb: $out/$name.deb ($(stat -c %s "$out/$name.deb") bytes)"
