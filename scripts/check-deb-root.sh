@@ -55,7 +55,7 @@ echo "$added" | grep -- '-dev$' && fail "apt installed development packages"
 desktop-file-validate /usr/share/applications/korvan.desktop || fail "desktop entry"
 appstreamcli validate --no-net /usr/share/metainfo/org.example.korvan.metainfo.xml || fail "AppStream"
 appstreamcli refresh-cache --force >/dev/null
-appstreamcli get org.example.korvan | grep -q '^Package: korvan' || fail "AppStream does not find korvan"
+appstreamcli get org.example.korvan | grep -q '^Identifier: org.example.korvan ' || fail "AppStream does not find korvan"
 for size in 16 32 48 64 128 256; do
   [ -f /usr/share/icons/hicolor/${size}x$size/apps/korvan.png ] || fail "no ${size}px icon"
 done
