@@ -41,6 +41,7 @@ usr/share/applications/korvan.desktop
 $(for s in 16 32 48 64 128 256; do echo "usr/share/icons/hicolor/${s}x$s/apps/korvan.png"; done)
 usr/share/doc/korvan/changelog.Debian.gz
 usr/share/doc/korvan/copyright
+usr/share/lintian/overrides/korvan
 usr/share/man/man6/korvan.6.gz
 usr/share/metainfo/org.example.korvan.metainfo.xml
 EOF_LIST
