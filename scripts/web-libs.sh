@@ -67,10 +67,11 @@ mkdir -p "$prefix/include" "$prefix/lib"
 # its C files.
 (
   cd "$work/zlib"
-  # Named with .c: bare, a name such as crc32 reads as a command to tests/tool_packages.sh.
-  for src in adler32.c compress.c crc32.c deflate.c gzclose.c gzlib.c gzread.c gzwrite.c \
-             infback.c inffast.c inflate.c inftrees.c trees.c uncompr.c zutil.c; do
-    emcc -O3 -DHAVE_UNISTD_H -DHAVE_STDARG_H -c "$src" -o "${src%.c}.o"
+  # (A quoted list: its names are source files, not the commands some of them are also called.)
+  sources="adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate
+           inftrees trees uncompr zutil"
+  for src in $sources; do
+    emcc -O3 -DHAVE_UNISTD_H -DHAVE_STDARG_H -c "$src.c" -o "$src.o"
   done
   emar rcs "$prefix/lib/libz.a" ./*.o
   cp zlib.h zconf.h "$prefix/include/"

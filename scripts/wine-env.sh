@@ -55,6 +55,15 @@ korvan_wine_environment() {
   unset WAYLAND_DISPLAY
 }
 
+# Ends a harness script with "not run here" (exit 77, which ctest counts as skipped) when the
+# setup found that this machine cannot run this Wine at all: see wine-setup.sh.
+korvan_exit_if_not_run_here() {
+  if [ -f "$1/not-run-here" ]; then
+    echo "not run here: $(cat "$1/not-run-here")"
+    exit 77
+  fi
+}
+
 # Loads the display the setup recorded; fails with a clear message when there is none.
 korvan_load_state() {
   state_dir=$1

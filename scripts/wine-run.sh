@@ -31,6 +31,7 @@ while [ $# -gt 0 ]; do
 done
 [ -n "$state_dir" ] && [ $# -ge 1 ] || {
   echo "usage: $0 --state DIR [options] -- PROGRAM.exe [ARGS...]" >&2; exit 2; }
+korvan_exit_if_not_run_here "$state_dir"
 korvan_load_state "$state_dir" || exit 1
 korvan_find_wine || exit 1
 program=$1; shift

@@ -19,6 +19,18 @@ for tool in Xvfb xdpyinfo xdotool import convert identify timeout setsid; do
     exit 1; }
 done
 korvan_wine_arch "$state_dir"
+# A 32-bit Wine needs a machine that executes 32-bit programs, which not every one of a kind
+# does; there the suite is not run, and says so (the program is still built and checked).
+rm -f "$state_dir/not-run-here"
+if [ "$KORVAN_WINE_ARCH" = win32 ]; then
+  if ! why=$("$here/machine-can" run-i386); then
+    echo "$why" >"$state_dir/not-run-here"
+  elif ! korvan_find_wine 2>/dev/null; then
+    echo "the 32-bit Wine is not installed (Debian's wine32:i386; make deps-wine32 reports why" \
+         "it could not be)" >"$state_dir/not-run-here"
+  fi
+  korvan_exit_if_not_run_here "$state_dir"
+fi
 korvan_find_wine
 korvan_find_wineserver
 

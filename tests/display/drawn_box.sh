@@ -82,6 +82,7 @@ xdotool mousemove --window "$box" $((credits_w / 2)) $((credits_h - 3 - 12 - 13)
 ended() { ! running "$intro"; }
 wait_for 60 "a click on OK to close the credits box and end the intro" ended
 reap "$intro"
+leak_check_verdict intro
 [ "$status" -eq 0 ] || fail "exit code $status: $(cat "$work/intro.log")"
 ! grep -q "Halvard Brenneke" "$work/intro.log" || fail "a box was printed instead of drawn"
 echo "a click on OK closed it: exit code 0"

@@ -11,6 +11,9 @@
 #   spawn NAME COMMAND...         COMMAND in the background, output in $work/NAME.log, pid in
 #                                 $spawned (ended on exit)
 #   reap PID                      waits for a spawned process to end; its exit code in $status
+#   leak_check_verdict NAME       after reap, in sanitizer builds: when LeakSanitizer itself
+#                                 failed at exit (not a leak), says "not run here" and takes
+#                                 the exit as clean
 #   start_xvfb [WxHxD]            own Xvfb; returns once it accepts connections; exports DISPLAY
 #   start_wm                      openbox; returns once it manages the screen
 #   window_of TITLE               id of a visible window titled exactly TITLE (empty if none)
@@ -136,6 +139,29 @@ reap() {
   status=$?
   for pid in "${_session_pids[@]}"; do [ "$pid" = "$1" ] || kept+=("$pid"); done
   _session_pids=("${kept[@]}")
+}
+
+# LeakSanitizer stops the process's threads with a tracer before it scans their stacks. On some
+# machines that tracer crashes at the exit of one kind of session though the X11 ones pass
+# ("Tracer caught signal 11 ... LeakSanitizer has encountered a fatal error"), and the process
+# ends with a failure after everything it did was right. The leak check could not run there;
+# that is the machine's, not a fault of the intro, and everything else the session checked holds.
+# A found leak ("detected memory leaks") stays a failure. KORVAN_PRETEND_MISSING="lsan-stop"
+# takes this path on any machine.
+leak_check_verdict() {
+  local log="$work/$1.log"
+  case " ${KORVAN_PRETEND_MISSING:-} " in
+    *" lsan-stop "*) echo "not run here: the leak check of '$1': this machine pretends" \
+                          "LeakSanitizer cannot stop the process (KORVAN_PRETEND_MISSING)"
+                     ! grep -q 'LeakSanitizer' "$log" || status=0
+                     return ;;
+  esac
+  [ "$status" -ne 0 ] && grep -q 'LeakSanitizer has encountered a fatal error' "$log" &&
+    ! grep -q 'LeakSanitizer: detected memory leaks' "$log" || return 0
+  echo "not run here: the leak check of '$1': LeakSanitizer could not stop the process to scan" \
+       "it ($(grep -m 1 -o 'Tracer caught signal [0-9]*' "$log" || echo 'its own fatal error'));" \
+       "exit status $status taken as 0"
+  status=0
 }
 
 # -displayfd: the server takes the first free display number and writes it, then a newline,

@@ -80,5 +80,6 @@ xdotool key Return || fail "xdotool could not press Return"
 ended() { ! running "$intro"; }
 wait_for 60 "the intro to end after Return on the credits box" ended
 reap "$intro"
+leak_check_verdict intro
 [ "$status" -eq 0 ] || fail "exit code $status; output: $(cat "$work/intro.log")"
 echo "credits closed: exit code 0"

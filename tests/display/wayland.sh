@@ -87,6 +87,7 @@ xdotool key Return
 ended() { ! running "$intro"; }
 wait_for 60 "the intro to end after OK" ended
 reap "$intro"
+leak_check_verdict intro
 [ "$status" -eq 0 ] || fail "exit code $status: $(cat "$work/intro.log")"
 ! grep -q "Halvard Brenneke" "$work/intro.log" || fail "a box was printed instead of shown"
 echo "credits closed: exit code 0"
