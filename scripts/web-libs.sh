@@ -68,8 +68,8 @@ mkdir -p "$prefix/include" "$prefix/lib"
 (
   cd "$work/zlib"
   # (A quoted list: its names are source files, not the commands some of them are also called.)
-  sources="adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate
-           inftrees trees uncompr zutil"
+  sources="adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate"
+  sources="$sources inftrees trees uncompr zutil"
   for src in $sources; do
     emcc -O3 -DHAVE_UNISTD_H -DHAVE_STDARG_H -c "$src.c" -o "$src.o"
   done

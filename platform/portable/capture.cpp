@@ -1,17 +1,26 @@
 // PNG capture of the portable platform (--capture): the folder made ready (an earlier run's
 // frames refused or replaced, never mixed in), and each presented frame written with libpng
 // under a temporary name, renamed when complete, so that a frame-NNNNNN.png that exists is
-// always whole. Any failure ends the run (status 1) with the file and the reason.
+// always whole. Any failure ends the run (status 1) with the file and the reason. One capture
+// at a time per folder: the folder is locked (flock) for as long as the run lives.
 #include "faults.h"
 #include "world.h"
 
+#include <fcntl.h>
 #include <png.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -21,6 +30,7 @@ namespace {
 
 const char kTemporarySuffix[] = ".tmp";
 bool g_bCaptureFailed = false;
+int g_nFolderLock = -1;  // the capture folder, open and flock()ed; -1: none held
 
 // frame-<six or more digits>.png, as CaptureFrame names them, or such a name with the
 // temporary suffix (left by a process that was killed).
@@ -127,20 +137,102 @@ bool WritePng(const std::string& path, const std::uint8_t* pRgb, std::string& re
     return bWritten;
 }
 
+void UnlockFolder()
+{
+    if (g_nFolderLock >= 0)
+        close(g_nFolderLock);
+    g_nFolderLock = -1;
+}
+
+// Who holds the flock on the open file `fd`: "process N (name)" from the kernel's list of
+// locks, or a plain "another process" where that list is not to be had.
+std::string LockHolder(int fd)
+{
+    struct stat st;
+    std::ifstream locks("/proc/locks");
+    if (fstat(fd, &st) != 0 || !locks)
+        return "another process";
+    std::ostringstream id;  // the list names a file as major:minor:inode, the first two in hex
+    id << std::hex << std::setfill('0') << std::setw(2) << major(st.st_dev) << ':' << std::setw(2)
+       << minor(st.st_dev) << ':' << std::dec << st.st_ino;
+    std::string line;
+    while (std::getline(locks, line)) {
+        // "1: FLOCK  ADVISORY  WRITE 4242 fe:00:1311 0 EOF" ("->" lines are waiters)
+        std::istringstream fields(line);
+        std::string number, kind, mode, access, pid, file;
+        fields >> number >> kind >> mode >> access >> pid >> file;
+        if (kind != "FLOCK" || file != id.str())
+            continue;
+        std::string name;
+        std::getline(std::ifstream("/proc/" + pid + "/comm"), name);
+        return "process " + pid + (name.empty() ? "" : " (" + name + ")");
+    }
+    return "another process";
+}
+
+// Takes the folder for this run. The lock is the system's, dropped whatever ends the holder,
+// so a killed run never blocks the next; frame files are only looked at once it is held.
+bool LockFolder(const std::string& dir, std::string& message, int& nStatus)
+{
+    UnlockFolder();
+    nStatus = 1;
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        message = "korvan: cannot use capture folder " + dir + ": " + std::strerror(errno) + "\n";
+        return false;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int nError = errno;
+        if (nError == EWOULDBLOCK) {
+            nStatus = 2;
+            message = "korvan: capture folder " + dir + " is in use by another capture, " +
+                      LockHolder(fd) + "; let it end first, or capture into another folder\n";
+        } else {
+            message = "korvan: cannot lock capture folder " + dir + ": " + std::strerror(nError) + "\n";
+        }
+        close(fd);
+        return false;
+    }
+    g_nFolderLock = fd;
+    return true;
+}
+
+// A dangling symbolic link on the way to `dir` (the folder itself or one above it): its name
+// and where it points, or an empty string.
+std::string DanglingLinkIn(const std::filesystem::path& dir)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (fs::path p = dir; !p.empty() && p != p.root_path(); p = p.parent_path()) {
+        if (fs::is_symlink(p, error) && !fs::exists(p, error))
+            return p.string() + " is a symbolic link to " + fs::read_symlink(p, error).string() +
+                   ", which does not exist";
+    }
+    return "";
+}
+
 }  // namespace
 
 bool PrepareCaptureFolder(const std::string& dir, bool bReplace, std::string& message, int& nStatus)
 {
     namespace fs = std::filesystem;
+    nStatus = 1;
     std::error_code error;
     fs::create_directories(dir, error);
-    std::vector<fs::path> frames;
-    if (!error) {
-        for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error))
-            if (IsFrameFileName(it->path().filename().string()))
-                frames.push_back(it->path());
+    if (error) {
+        const std::string dangling = DanglingLinkIn(dir);
+        message = "korvan: cannot use capture folder " + dir + ": " +
+                  (dangling.empty() ? error.message()
+                                    : dangling + "; create the folder it points to, or capture into another") +
+                  "\n";
+        return false;
     }
-    nStatus = 1;
+    if (!LockFolder(dir, message, nStatus))
+        return false;
+    std::vector<fs::path> frames;
+    for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error))
+        if (IsFrameFileName(it->path().filename().string()))
+            frames.push_back(it->path());
     if (error) {
         message = "korvan: cannot use capture folder " + dir + ": " + error.message() + "\n";
         return false;
@@ -148,10 +240,11 @@ bool PrepareCaptureFolder(const std::string& dir, bool bReplace, std::string& me
     std::sort(frames.begin(), frames.end());
     if (!frames.empty() && !bReplace) {
         nStatus = 2;
+        const bool bOne = frames.size() == 1;
         message = "korvan: " + dir + " already holds " + std::to_string(frames.size()) +
-                  " frame files of an earlier capture (such as " +
-                  frames.front().filename().string() +
-                  "); add --replace-frames to replace them, or capture into another folder\n";
+                  (bOne ? " frame file" : " frame files") + " of an earlier capture (such as " +
+                  frames.front().filename().string() + "); add --replace-frames to replace " +
+                  (bOne ? "it" : "them") + ", or capture into another folder\n";
         return false;
     }
     for (const fs::path& frame : frames) {
@@ -187,6 +280,7 @@ void CaptureFrame(int nFrame, const std::uint8_t* pRgb)
 void ResetCapture()
 {
     g_bCaptureFailed = false;
+    UnlockFolder();
 }
 
 }  // namespace portable

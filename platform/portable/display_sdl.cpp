@@ -546,14 +546,16 @@ bool DisplayStart(std::string& error)
         SDL_Quit();
         return false;
     }
-    // With no display server SDL 2.26 falls back to its invisible "offscreen" driver on its
-    // own; a picture nobody can see is not a display unless the user asked for that driver.
+    // SDL's drivers that show nothing and take no input, whether SDL_VIDEODRIVER asked for one
+    // or SDL 2.26 fell back to "offscreen" with no display server: a run there would wait for
+    // ever in a credits box nobody can see. They count as no display.
     const std::string driver = SDL_GetCurrentVideoDriver();
-    const char* pszAsked = SDL_getenv("SDL_VIDEODRIVER");
-    if ((driver == "offscreen" || driver == "dummy") && !(pszAsked && driver == pszAsked)) {
-        error = "only SDL's invisible " + driver + " video driver is available";
-        SDL_Quit();
-        return false;
+    for (const char* pszInvisible : {"dummy", "evdev", "offscreen"}) {
+        if (driver == pszInvisible) {
+            error = "SDL's video driver \"" + driver + "\" shows nothing";
+            SDL_Quit();
+            return false;
+        }
     }
     return true;
 }

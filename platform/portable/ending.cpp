@@ -2,12 +2,17 @@
 // (SIGINT, SIGTERM, SIGHUP), a failed capture, lost standard output; the exit status each
 // gives; the frame file being written, removed when the process goes before it is complete.
 // The signal handler only sets a flag the message loop polls (window.cpp): nothing else here
-// may run inside it but _exit and unlink.
+// may run inside it but _exit and unlink. A process forked off the program (SDL shows the
+// system's box from one) ends with it, however it ends.
 #include "world.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/prctl.h>
+#endif
 
 #include <atomic>
 #include <cerrno>
@@ -39,6 +44,31 @@ void OnSignal(int nSignal)
     g_nSignal = nSignal;
 }
 
+#if defined(__linux__)
+pid_t g_nProgramPid = 0;  // set once the children's set-up below is in place
+
+// Runs in every child just after fork. SDL shows the system's box from a child process of its
+// own and only waits for it: left alone, that box would outlive a program ended by a signal
+// (or killed) and wait for a click nobody owes it. The kernel kills the child when the
+// program is gone, whatever ended it; a program gone before this line ends the child here.
+void OnForkInChild()
+{
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != g_nProgramPid)
+        _exit(1);
+}
+#endif
+
+void EndChildrenWithProgram()
+{
+#if defined(__linux__)
+    if (g_nProgramPid != 0)
+        return;
+    g_nProgramPid = getpid();
+    pthread_atfork(nullptr, nullptr, OnForkInChild);
+#endif
+}
+
 }  // namespace
 
 void InstallSignalHandlers()
@@ -55,6 +85,7 @@ void InstallSignalHandlers()
             continue;
         sigaction(nSignal, &action, nullptr);
     }
+    EndChildrenWithProgram();
 }
 
 void RequestEnd(int nStatus)

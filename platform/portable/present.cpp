@@ -19,7 +19,8 @@ struct CShownPicture {
     bool bConverted = true;
 };
 CShownPicture g_Shown;
-std::vector<std::uint8_t> g_Screen(kScreenWidth * kScreenHeight * 3, 0);
+// Made on first need: memory asked for before main() cannot be refused in one clear line.
+std::vector<std::uint8_t> g_Screen;
 int g_nPresentedFrames = 0;
 
 std::uint8_t Expand5(unsigned v)
@@ -123,6 +124,8 @@ namespace {
 
 const std::uint8_t* ShownRgb()
 {
+    if (g_Screen.empty())
+        g_Screen.assign(static_cast<std::size_t>(kScreenWidth) * kScreenHeight * 3, 0);
     if (!g_Shown.bConverted) {
         ConvertToRgb(g_Shown.format, g_Shown.bytes.data(), g_Shown.nPitch,
                      g_Shown.bHasPalette ? g_Shown.palette : nullptr, g_Screen.data());

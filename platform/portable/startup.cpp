@@ -1,10 +1,15 @@
-// Portable start-up: options, then the capture folder, the signal handlers and the display (or
-// none, headless), then the program's WinMain, whose result is the exit code unless the run was
-// ended from outside (ending.cpp). Running out of memory ends the run here, in one line.
+// Portable start-up: standard streams and SIGXFSZ made safe, options, then the capture folder,
+// the signal handlers and the display (or none, headless), then the program's WinMain, whose
+// result is the exit code unless the run was ended from outside (ending.cpp). Running out of
+// memory ends the run here, in one line.
 #include "startup.h"
 
 #include "options.h"
 
+#include <fcntl.h>
+#include <signal.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <new>
 
@@ -12,6 +17,24 @@ namespace portable {
 namespace {
 
 constexpr int kDefaultHeadlessFrames = 1000;  // one per 10 ms timer tick
+
+// The process as its caller left it, made safe before anything else runs.
+// A standard stream the caller closed leaves its number free for the next file opened: the X
+// connection once took descriptor 1 and got the credits written into it. Each closed one is
+// opened on /dev/null the wrong way round, as careful daemons do, so that using it still
+// fails as a closed stream does (EBADF) and nothing else can take its number. A file-size
+// limit (ulimit -f) would kill the process in the middle of a write: ignored, the write fails
+// with EFBIG instead and is reported like a full disk.
+void PrepareProcess()
+{
+    signal(SIGXFSZ, SIG_IGN);
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        // It gets the lowest free number, fd itself: the ones below are open by now.
+        open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
+    }
+}
 
 int Run(int argc, char** argv)
 {
@@ -58,6 +81,7 @@ int Run(int argc, char** argv)
 
 int PlatformMain(int argc, char** argv)
 {
+    PrepareProcess();
     try {
         return Run(argc, argv);
     } catch (const std::bad_alloc&) {

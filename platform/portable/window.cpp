@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -53,7 +52,9 @@ const auto kProgramModule = reinterpret_cast<HMODULE>(static_cast<std::uintptr_t
 std::map<std::string, CWindowClass> g_Classes;  // by upper-case name: class names ignore case
 std::map<std::uintptr_t, CWindow> g_Windows;
 std::uintptr_t g_nNextWindow = 0x10010;
-std::deque<MSG> g_Queue;
+// Posted messages, oldest first; a few at a time. Not a deque: that allocates as it is made,
+// before main(), where running out of memory cannot be told in one line.
+std::vector<MSG> g_Queue;
 std::vector<CTimer> g_Timers;
 UINT_PTR g_nNextThreadTimer = 0x7F00;
 bool g_bQuitPosted = false;
@@ -524,7 +525,8 @@ BOOL WINAPI TranslateMessage(const MSG* lpMsg)
              nVk == VK_ESCAPE || nVk == VK_BACK || nVk == VK_TAB)
         nChar = static_cast<int>(nVk);
     if (nChar && lpMsg->message == WM_KEYDOWN)
-        g_Queue.push_front(MakeMsg(lpMsg->hwnd, WM_CHAR, static_cast<WPARAM>(nChar), lpMsg->lParam));
+        g_Queue.insert(g_Queue.begin(),
+                       MakeMsg(lpMsg->hwnd, WM_CHAR, static_cast<WPARAM>(nChar), lpMsg->lParam));
     return TRUE;
 }
 

@@ -114,6 +114,7 @@ void ResetCapture();
 // ---- how the run ends (ending.cpp) ----
 // SIGINT, SIGTERM and SIGHUP end the run as RequestEnd does, with status 128 + n; a second one,
 // or one while a box of the system's is up (its loop is not ours), ends the process at once.
+// Every child process (the system's box) is killed when the program ends.
 void InstallSignalHandlers();
 // The message loop ends the run at its next turn (window.cpp): the main window is destroyed, so
 // the program's shutdown runs, its boxes printed rather than shown; the exit status is nStatus.
