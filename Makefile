@@ -16,6 +16,8 @@ WEB_PKGS     := cmake make emscripten nodejs python3 fonttools
 WEB_TEST_PKGS := chromium
 # Release archives, their checks (desktop entry, AppStream, manual page) and the README animation.
 RELEASE_PKGS := git zip unzip appstream desktop-file-utils man-db webp imagemagick
+# The Debian package: its build and lintian; netpbm reads the frames its autopkgtest checks.
+DEB_PKGS     := debhelper dpkg-dev lintian git netpbm
 
 ARGS   ?=
 PREFIX ?= /usr/local
@@ -23,7 +25,7 @@ FRAMES ?= 1000
 
 .PHONY: all build run install capture test test-native test-asan test-fuzz windows test-wine bench clean \
         deps-native deps-windows deps-wine deps-wine32 deps-fuzz deps-display web serve test-web deps-web deps-web-test \
-        dist animation deps-release
+        dist animation deps-release deb deps-deb
 
 all: build
 
@@ -39,6 +41,7 @@ deps-web:     ; @scripts/ensure-packages $(WEB_PKGS)
 # npm comes with some builds of nodejs and as its own package with Debian's.
 deps-web-test: ; @scripts/ensure-packages $(WEB_TEST_PKGS) && { command -v npm >/dev/null || scripts/ensure-packages npm; }
 deps-release: ; @scripts/ensure-packages $(RELEASE_PKGS)
+deps-deb:     ; @scripts/ensure-packages $(DEB_PKGS)
 
 # Each configuration is a preset of CMakePresets.json (native, asan, fuzz, mingw64, mingw32, web,
 # release), each in its own folder: $(call preset,NAME[,TARGETS]) configures and builds one.
@@ -93,15 +96,22 @@ test-wine: windows deps-wine deps-wine32
 	cd build-mingw && $(CTEST) -j 1 -L wine
 	cd build-mingw32 && $(CTEST) -j 1 -L wine
 
-# dist/: the Linux, 64- and 32-bit Windows and web archives and SHA256SUMS, the same bytes for
-# the same commit; then the check that unpacks them and runs the Linux program from its archive.
-# Only the programs are built here, not the test suites.
+# dist/: the Linux, 64- and 32-bit Windows and web archives, the Debian package (make deb) and
+# SHA256SUMS, the same bytes for the same commit; then the check that unpacks them and runs the
+# Linux program from its archive and from the package. Only the programs are built here, not the
+# test suites (nocheck: the package is the same bytes without its build's run of the suites).
 dist: deps-native deps-windows deps-release web
 	$(call preset,native,korvan)
 	$(call preset,mingw64,korvan)
 	$(call preset,mingw32,korvan)
+	DEB_BUILD_OPTIONS="nocheck $(DEB_BUILD_OPTIONS)" $(MAKE) --no-print-directory deb
 	scripts/dist.sh dist build build-mingw build-mingw32 build-web/site
 	cd build && $(CTEST) -L dist
+
+# dist/korvan_VERSION-1_ARCH.deb (+ .buildinfo, .changes) by dpkg-buildpackage from a copy of
+# the checkout, lintian-clean; scripts/check-deb-root.sh installs it in a minimal Debian root.
+deb: deps-native deps-deb
+	JOBS=$(JOBS) scripts/deb.sh dist
 
 # docs/intro.webp, the animation at the top of README.md: a few seconds of the intro captured
 # headless, scaled down and looped. Committed; rerun after the intro's picture changes.

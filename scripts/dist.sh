@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Writes the release archives into OUT_DIR from finished builds: the Linux program (installed
 # from its build folder), the 64- and 32-bit Windows programs and, when given, the web page.
+# SHA256SUMS also lists the Debian package when `make deb` has put one there.
 # The archives are reproducible: the same commit gives the same bytes wherever and whenever it
 # is packed (times from the commit, sorted entries, fixed owners and modes, UTC zip times).
 #
@@ -92,6 +93,6 @@ if [ -n "$web_site" ]; then
   pack_zip "$name" "$name.zip"
 fi
 
-(cd "$out" && sha256sum -- korvan-*.tar.gz korvan-*.zip >SHA256SUMS)
+(shopt -s nullglob && cd "$out" && sha256sum -- korvan-*.tar.gz korvan-*.zip korvan_*.deb >SHA256SUMS)
 echo "dist: $out"
 (cd "$out" && ls -l -- * | awk '{ printf "  %-40s %9d bytes\n", $NF, $5 }')

@@ -71,6 +71,8 @@ check wine "WINDOWS_PKGS WINE_PKGS" "$src"/scripts/wine-*.sh "$src"/tests/wine/*
 # release checks run in `make test-native`, which installs RELEASE_PKGS too.
 check release "NATIVE_PKGS WINDOWS_PKGS RELEASE_PKGS" "$src"/scripts/dist.sh \
   "$src"/scripts/make-animation.sh "$src"/tests/release/*.sh
+# `make deb` installs NATIVE_PKGS and DEB_PKGS; the package's autopkgtest runs in its check.
+check deb "NATIVE_PKGS DEB_PKGS" "$src"/scripts/deb.sh "$src"/debian/tests/headless-frames
 # `make web` installs WEB_PKGS before it builds the libraries for the browser.
 check web "WEB_PKGS" "$src"/scripts/web-libs.sh
 

@@ -13,9 +13,8 @@
 // Every wait counts frames or message-loop turns; none waits for a time.
 //   node page.cjs SITE_DIR NATIVE_KORVAN WORK_DIR      (screenshots stay in WORK_DIR)
 'use strict';
-const fs = require('fs');
 const path = require('path');
-const { runProgram, parseBoxes, readPngRgb, serveSite, launchChromium, picturesPerRefresh } =
+const { runProgram, parseBoxes, readPngRgb, picturesPerRefresh, runBrowserSuite } =
   require('./support.cjs');
 
 const [siteDir, nativeProgram, workDir] = process.argv.slice(2);
@@ -205,29 +204,11 @@ async function errors(browser, url) {
   }
 }
 
-(async () => {
-  fs.rmSync(workDir, { recursive: true, force: true });
-  fs.mkdirSync(workDir, { recursive: true });
+runBrowserSuite(siteDir, workDir, failures, async (browser, page, server) => {
   const reference = nativeReference();
-  const server = await serveSite(siteDir);
-  const browser = await launchChromium();
-  try {
-    const page = await browser.newPage();
-    page.on('pageerror', (error) => console.log(`page error: ${error.message}`));
-    await boxesAndEnding(page, server.url, reference);
-    await pacing(page, server.url);
-    await focusAndVisibility(browser, page);
-    await withoutSimd(browser, server.url, reference);
-    await errors(browser, server.url);
-  } finally {
-    await browser.close();
-    server.close();
-  }
-  if (failures.length) {
-    console.error(`${failures.length} checks failed; screenshots in ${workDir}`);
-    process.exit(1);
-  }
-})().catch((error) => {
-  console.error(error);
-  process.exit(1);
+  await boxesAndEnding(page, server.url, reference);
+  await pacing(page, server.url);
+  await focusAndVisibility(browser, page);
+  await withoutSimd(browser, server.url, reference);
+  await errors(browser, server.url);
 });

@@ -12,9 +12,8 @@
 // Every wait is for a state of the page; none waits for a time.
 //   node phone.cjs SITE_DIR WORK_DIR
 'use strict';
-const fs = require('fs');
 const path = require('path');
-const { serveSite, launchChromium } = require('./support.cjs');
+const { runBrowserSuite } = require('./support.cjs');
 
 const [siteDir, workDir] = process.argv.slice(2);
 const kWait = { timeout: 120000, polling: 20 };
@@ -135,26 +134,8 @@ async function offline(page, url, server) {
         state.pictures >= 30, JSON.stringify(state));
 }
 
-(async () => {
-  fs.rmSync(workDir, { recursive: true, force: true });
-  fs.mkdirSync(workDir, { recursive: true });
-  const server = await serveSite(siteDir);
-  const browser = await launchChromium();
-  try {
-    const page = await browser.newPage();
-    page.on('pageerror', (error) => console.log(`page error: ${error.message}`));
-    await touchControls(page, server.url);
-    await installable(page);
-    await offline(page, server.url, server);
-  } finally {
-    await browser.close();
-    server.close();
-  }
-  if (failures.length) {
-    console.error(`${failures.length} checks failed; screenshots in ${workDir}`);
-    process.exit(1);
-  }
-})().catch((error) => {
-  console.error(error);
-  process.exit(1);
+runBrowserSuite(siteDir, workDir, failures, async (browser, page, server) => {
+  await touchControls(page, server.url);
+  await installable(page);
+  await offline(page, server.url, server);
 });

@@ -161,4 +161,32 @@ function picturesPerRefresh(page, count) {
   }), count);
 }
 
-module.exports = { runProgram, parseBoxes, readPngRgb, serveSite, launchChromium, picturesPerRefresh };
+// A browser suite's frame: a fresh work folder, the site served and a Chromium, both closed
+// whatever happens; body(browser, page, server) runs the checks, which push what failed onto
+// `failures`. The process fails when any did, or when the body threw.
+function runBrowserSuite(siteDir, workDir, failures, body) {
+  (async () => {
+    fs.rmSync(workDir, { recursive: true, force: true });
+    fs.mkdirSync(workDir, { recursive: true });
+    const server = await serveSite(siteDir);
+    const browser = await launchChromium();
+    try {
+      const page = await browser.newPage();
+      page.on('pageerror', (error) => console.log(`page error: ${error.message}`));
+      await body(browser, page, server);
+    } finally {
+      await browser.close();
+      server.close();
+    }
+    if (failures.length) {
+      console.error(`${failures.length} checks failed; screenshots in ${workDir}`);
+      process.exit(1);
+    }
+  })().catch((error) => {
+    console.error(error);
+    process.exit(1);
+  });
+}
+
+module.exports = { runProgram, parseBoxes, readPngRgb, serveSite, launchChromium, picturesPerRefresh,
+                   runBrowserSuite };
