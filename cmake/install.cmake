@@ -4,6 +4,9 @@
 # StartupWMClass in the .desktop entry must stay the window class the platform gives SDL.
 include(GNUInstallDirs)
 
+if(EMSCRIPTEN)
+  return()  # the page is copied to a web host as it is (README: "In the browser")
+endif()
 install(TARGETS korvan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(WIN32)
   return()
