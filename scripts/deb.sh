@@ -9,16 +9,10 @@
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: $0 OUT_DIR" >&2; exit 2; }
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-for tool in git dpkg-buildpackage dh lintian; do
-  command -v "$tool" >/dev/null 2>&1 || {
-    echo "deb: '$tool' is missing (make deps-deb installs it)" >&2; exit 1; }
-done
-
-if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-  SOURCE_DATE_EPOCH=$(git -C "$source_dir" log -1 --format=%ct 2>/dev/null) || {
-    echo "deb: not a git checkout; set SOURCE_DATE_EPOCH to the release's time" >&2; exit 1; }
-fi
-export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C.UTF-8
+. "$source_dir/scripts/release-lib.sh"
+release_require deb deps-deb git dpkg-buildpackage dh lintian
+release_epoch deb "$source_dir"
+export TZ=UTC LC_ALL=C.UTF-8
 
 # The package's upstream version must be project()'s, the one the program prints.
 version=$(sed -n 's/^project(korvan VERSION \([^ )]*\).*/\1/p' "$source_dir/CMakeLists.txt")

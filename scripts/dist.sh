@@ -12,17 +12,11 @@ set -euo pipefail
 out=$1 linux_build=$2 win64_build=$3 win32_build=$4 web_site=${5:-}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 
-for tool in tar gzip zip sha256sum; do
-  command -v "$tool" >/dev/null 2>&1 || {
-    echo "dist: '$tool' is missing (make deps-dist installs it)" >&2; exit 1; }
-done
-
+. "$source_dir/scripts/release-lib.sh"
+release_require dist deps-release tar gzip zip sha256sum
 # Every file time in the archives is the commit's time (or SOURCE_DATE_EPOCH when set).
-if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-  SOURCE_DATE_EPOCH=$(git -C "$source_dir" log -1 --format=%ct 2>/dev/null) || {
-    echo "dist: not a git checkout; set SOURCE_DATE_EPOCH to the release's time" >&2; exit 1; }
-fi
-export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
+release_epoch dist "$source_dir"
+export TZ=UTC LC_ALL=C
 if [ -n "$(git -C "$source_dir" status --porcelain 2>/dev/null)" ]; then
   echo "dist: note: the checkout has uncommitted changes; the archives are not those of its commit" >&2
 fi

@@ -69,7 +69,7 @@ check display "NATIVE_PKGS DISPLAY_PKGS" "$src"/tests/display/*.sh
 check wine "WINDOWS_PKGS WINE_PKGS" "$src"/scripts/wine-*.sh "$src"/tests/wine/**/*.sh
 # `make dist` and `make animation` install NATIVE_PKGS, WINDOWS_PKGS and RELEASE_PKGS; the
 # release checks run in `make test-native`, which installs RELEASE_PKGS too.
-check release "NATIVE_PKGS WINDOWS_PKGS RELEASE_PKGS" "$src"/scripts/dist.sh \
+check release "NATIVE_PKGS WINDOWS_PKGS RELEASE_PKGS" "$src"/scripts/dist.sh "$src"/scripts/release-lib.sh \
   "$src"/scripts/make-animation.sh "$src"/tests/release/*.sh
 # `make deb` installs NATIVE_PKGS and DEB_PKGS; the package's autopkgtest runs in its check.
 check deb "NATIVE_PKGS DEB_PKGS" "$src"/scripts/deb.sh "$src"/debian/tests/headless-frames
