@@ -98,10 +98,14 @@ int BytesPerPixel(DisplayFormat format);
 // One picture to RGB, exactly (5 bits -> v << 3 | v >> 2, 6 bits -> v << 2 | v >> 4).
 void ConvertToRgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                   const PALETTEENTRY* pPalette, std::uint8_t* pRgb);
+// The same colours as 32-bit words 0x00RRGGBB, rows `nXrgbPitch` bytes apart.
+void ConvertToXrgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
+                   const PALETTEENTRY* pPalette, std::uint8_t* pXrgb, long nXrgbPitch);
 // A flip made `pPixels` visible: count it, keep it for ScreenRgb, capture and show it.
 void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                     const PALETTEENTRY* pPalette, bool bCountAsFrame);
 const std::uint8_t* ShownRgb();  // the picture last presented, 640x480 RGB
+void ShownXrgb(std::uint8_t* pXrgb, long nPitch);  // the same, converted into `pXrgb`
 int PresentedFrameCount();
 void ResetPresentation();
 
@@ -155,9 +159,9 @@ struct SDisplay {
     // counts as answered.
     void (*HideWindow)();
     void (*DestroyWindow)();
-    // A flip made a new picture visible; `pfnRgb` gives it as 640x480 RGB (converted when first
-    // asked) and the pointer it returns stays valid until the next picture.
-    void (*ShowPicture)(const std::uint8_t* (*pfnRgb)());
+    // A flip made a new picture visible; ShownRgb() or ShownXrgb() give it, converted when
+    // asked (the pointer ShownRgb returns stays valid until the next picture).
+    void (*ShowPicture)();
     void (*SetCursorVisible)(bool bVisible);
     // Whether anything from outside (a key, the window closed) can reach a program that waits.
     bool (*TakesInput)();
