@@ -80,10 +80,11 @@ bool UploadPicture()
     if (IsBoxInMainWindow()) {
         const SDrawnBox& box = g_pBox->box;
         for (int y = 0; y < box.nHeight; ++y) {
-            auto* pRow = reinterpret_cast<std::uint32_t*>(pBytes + (g_pBox->nTop + y) * nPitch) + g_pBox->nLeft;
+            auto* pRow = reinterpret_cast<std::uint32_t*>(pBytes + (g_pBox->nTop + y) * nPitch);
             const std::uint8_t* pSource = &box.rgb[static_cast<std::size_t>(y) * box.nWidth * 3];
-            for (int x = 0; x < box.nWidth; ++x, pSource += 3)
-                pRow[x] = (std::uint32_t{pSource[0]} << 16) | (std::uint32_t{pSource[1]} << 8) | pSource[2];
+            for (int x = g_pBox->nLeft; x < g_pBox->nLeft + box.nWidth; ++x, pSource += 3)
+                pRow[x] = (std::uint32_t{pSource[0]} << 16) | (std::uint32_t{pSource[1]} << 8) |
+                          pSource[2];
         }
     }
     SDL_UnlockTexture(g_pTexture);

@@ -1,9 +1,11 @@
 // Presentation of the portable platform: the emulated display's pixel formats, their exact
-// conversion to RGB bytes or 32-bit words, and what happens to each flipped picture (kept for tests, captured as PNG
-// by capture.cpp, shown by the display, scripted key presses after given frames).
+// conversion to RGB bytes or 32-bit words, and what happens to each flipped picture (kept for
+// tests, captured as PNG by capture.cpp, shown by the display, scripted key presses after given
+// frames).
 #include "world.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace portable {
@@ -71,53 +73,48 @@ int BytesPerPixel(DisplayFormat format)
 namespace {
 
 // One row per format, with the format decided once per picture, not once per pixel. Pixels are
-// read byte by byte (little-endian), so any pitch is safe. Each pixel is first one 0x00RRGGBB
-// word: the display's texture takes those as they are, and RGB bytes are cut from them, so
-// both ways give the same colours.
+// little-endian at any address, so any pitch is safe. Each pixel is first one 0x00RRGGBB word:
+// the display's texture takes those as they are, and RGB bytes are cut from them, so both
+// ways give the same colours.
 std::uint32_t Xrgb(unsigned r, unsigned g, unsigned b)
 {
     return (r << 16) | (g << 8) | b;
 }
 
-template <bool b555>
-std::uint32_t Xrgb16(unsigned v)
+// The little-endian 16-bit pixel at `p`.
+unsigned Load16(const std::uint8_t* p)
 {
-    return b555 ? Xrgb(Expand5((v >> 10) & 0x1F), Expand5((v >> 5) & 0x1F), Expand5(v & 0x1F))
-                : Xrgb(Expand5(v >> 11), Expand6((v >> 5) & 0x3F), Expand5(v & 0x1F));
-}
-
-template <bool b555>
-void Row16Plain(const std::uint8_t* pRow, std::uint32_t* pXrgb)
-{
-    for (int x = 0; x < kScreenWidth; ++x)
-        pXrgb[x] = Xrgb16<b555>(pRow[2 * x] | (pRow[2 * x + 1] << 8));
-}
-
-// The loop of every present on a real display: twice as wide where the processor allows.
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
-template <bool b555>
-__attribute__((target("avx2"))) void Row16Avx2(const std::uint8_t* pRow, std::uint32_t* pXrgb)
-{
-    for (int x = 0; x < kScreenWidth; ++x)
-        pXrgb[x] = Xrgb16<b555>(pRow[2 * x] | (pRow[2 * x + 1] << 8));
-}
-
-template <bool b555>
-void Row16(const std::uint8_t* pRow, std::uint32_t* pXrgb)
-{
-    static const bool s_bAvx2 = __builtin_cpu_supports("avx2");
-    if (s_bAvx2)
-        Row16Avx2<b555>(pRow, pXrgb);
-    else
-        Row16Plain<b555>(pRow, pXrgb);
-}
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    std::uint16_t v;
+    std::memcpy(&v, p, 2);  // one load: the bytes are in this order already
+    return v;
 #else
-template <bool b555>
-void Row16(const std::uint8_t* pRow, std::uint32_t* pXrgb)
-{
-    Row16Plain<b555>(pRow, pXrgb);
-}
+    return p[0] | (p[1] << 8);
 #endif
+}
+
+// Every 16-bit value's word, made when its format is first shown: one look-up per pixel costs
+// less than the three expansions, with or without vector instructions.
+const std::uint32_t* Table16(bool b555)
+{
+    static std::uint32_t s_Tables[2][65536];  // zero pages until used
+    static bool s_bMade[2] = {};
+    std::uint32_t* pTable = s_Tables[b555];
+    if (!s_bMade[b555]) {
+        for (unsigned v = 0; v < 65536; ++v)
+            pTable[v] = b555 ? Xrgb(Expand5((v >> 10) & 0x1F), Expand5((v >> 5) & 0x1F),
+                                    Expand5(v & 0x1F))
+                             : Xrgb(Expand5(v >> 11), Expand6((v >> 5) & 0x3F), Expand5(v & 0x1F));
+        s_bMade[b555] = true;
+    }
+    return pTable;
+}
+
+void Row16(const std::uint8_t* pRow, const std::uint32_t* pTable, std::uint32_t* pXrgb)
+{
+    for (int x = 0; x < kScreenWidth; ++x)
+        pXrgb[x] = pTable[Load16(pRow + 2 * x)];
+}
 
 void Row32(const std::uint8_t* pRow, std::uint32_t* pXrgb)
 {
@@ -132,27 +129,32 @@ void Row8(const std::uint8_t* pRow, const std::uint32_t* pPalette, std::uint32_t
         pXrgb[x] = pPalette[pRow[x]];
 }
 
-// Whatever the format, one row as 0x00RRGGBB words; `pPalette`: the palette's words.
-void RowToXrgb(DisplayFormat format, const std::uint8_t* pRow, const std::uint32_t* pPalette,
+// Whatever the format, one row as 0x00RRGGBB words; `pWords`: the palette's words for 8-bit
+// pixels, the 16-bit table for 16-bit ones.
+void RowToXrgb(DisplayFormat format, const std::uint8_t* pRow, const std::uint32_t* pWords,
                std::uint32_t* pXrgb)
 {
     if (format == DisplayFormat::Palette8)
-        Row8(pRow, pPalette, pXrgb);
+        Row8(pRow, pWords, pXrgb);
     else if (format == DisplayFormat::Rgb32)
         Row32(pRow, pXrgb);
-    else if (format == DisplayFormat::Rgb555)
-        Row16<true>(pRow, pXrgb);
     else
-        Row16<false>(pRow, pXrgb);
+        Row16(pRow, pWords, pXrgb);
 }
 
-struct CPaletteWords {
-    std::uint32_t words[256];
-    explicit CPaletteWords(const PALETTEENTRY* pPalette)
+// The look-up words a picture of `format` needs, if any.
+struct CWords {
+    std::uint32_t palette[256];
+    const std::uint32_t* pWords = palette;
+    CWords(DisplayFormat format, const PALETTEENTRY* pPalette)
     {
-        for (unsigned i = 0; i < 256; ++i)
-            words[i] = pPalette ? Xrgb(pPalette[i].peRed, pPalette[i].peGreen, pPalette[i].peBlue)
-                                : Xrgb(i, i, i);
+        if (format == DisplayFormat::Rgb565 || format == DisplayFormat::Rgb555)
+            pWords = Table16(format == DisplayFormat::Rgb555);
+        else if (format == DisplayFormat::Palette8)
+            for (unsigned i = 0; i < 256; ++i)
+                palette[i] = pPalette ? Xrgb(pPalette[i].peRed, pPalette[i].peGreen,
+                                             pPalette[i].peBlue)
+                                      : Xrgb(i, i, i);
     }
 };
 
@@ -161,10 +163,10 @@ struct CPaletteWords {
 void ConvertToRgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                   const PALETTEENTRY* pPalette, std::uint8_t* pRgb)
 {
-    const CPaletteWords palette(pPalette);
+    const CWords words(format, pPalette);
     std::uint32_t row[kScreenWidth];
     for (int y = 0; y < kScreenHeight; ++y) {
-        RowToXrgb(format, pPixels + y * nPitch, palette.words, row);
+        RowToXrgb(format, pPixels + y * nPitch, words.pWords, row);
         for (int x = 0; x < kScreenWidth; ++x, pRgb += 3) {
             pRgb[0] = static_cast<std::uint8_t>(row[x] >> 16);
             pRgb[1] = static_cast<std::uint8_t>(row[x] >> 8);
@@ -176,9 +178,9 @@ void ConvertToRgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch
 void ConvertToXrgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                    const PALETTEENTRY* pPalette, std::uint8_t* pXrgb, long nXrgbPitch)
 {
-    const CPaletteWords palette(pPalette);
+    const CWords words(format, pPalette);
     for (int y = 0; y < kScreenHeight; ++y)
-        RowToXrgb(format, pPixels + y * nPitch, palette.words,
+        RowToXrgb(format, pPixels + y * nPitch, words.pWords,
                   reinterpret_cast<std::uint32_t*>(pXrgb + y * nXrgbPitch));
 }
 
