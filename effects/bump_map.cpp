@@ -24,6 +24,12 @@ constexpr int kTilesDown = 2;
 constexpr double kPathStepX = 0.07692307692307693;
 constexpr double kPathStepY = 0.043478260869565216;
 
+// n modulo nLimit, for 0 <= n < 2 * nLimit.
+int Wrap(int n, int nLimit)
+{
+    return n < nLimit ? n : n - nLimit;
+}
+
 }  // namespace
 
 CBumpMap::CBumpMap(int nMode) : m_nMode(nMode)
@@ -47,18 +53,20 @@ int CBumpMap::Clamp(int nValue)
     return nValue > 255 ? 255 : nValue;
 }
 
-// Expects a zeroed texture; the last four columns and two rows stay zero.
+// Expects a zeroed texture; the last four columns and two rows stay zero. Row j of every tile
+// is the same 255 bytes, made once and copied into the eight tiles.
 void CBumpMap::BuildTexture(std::uint8_t* pTexture)
 {
-    for (int nTileY = 0; nTileY < kTilesDown; ++nTileY)
-        for (int nTileX = 0; nTileX < kTilesAcross; ++nTileX)
-            for (int j = 0; j < kTileSide; ++j)
-            {
-                std::uint8_t* pRow =
-                    pTexture + (nTileY * kTileSide + j) * kTextureWidth + nTileX * kTileSide;
-                for (int i = 0; i < kTileSide; ++i)
-                    pRow[i] = static_cast<std::uint8_t>(i ^ j);
-            }
+    std::uint8_t aTileRow[kTileSide];
+    for (int j = 0; j < kTileSide; ++j)
+    {
+        for (int i = 0; i < kTileSide; ++i)
+            aTileRow[i] = static_cast<std::uint8_t>(i ^ j);
+        for (int nTileY = 0; nTileY < kTilesDown; ++nTileY)
+            for (int nTileX = 0; nTileX < kTilesAcross; ++nTileX)
+                std::memcpy(pTexture + (nTileY * kTileSide + j) * kTextureWidth + nTileX * kTileSide,
+                            aTileRow, sizeof aTileRow);
+    }
 }
 
 // The byte repeated in both halves of the word: 0..255 becomes 0..65535.
@@ -75,28 +83,32 @@ void CBumpMap::Displace(std::uint16_t* pHeight, const std::uint8_t* pTexture)
         DisplaceStage(pHeight, pTexture, nStep);
 }
 
-// One midpoint-displacement stage on a grid of nStep. The samples are read with a row length
-// of 480 while the writes use 640, and the noise offset uses 640 in a 1024-wide texture:
-// that is what gives the field its look, so it is kept. Reads stay below word 230,079 and
-// texture byte 306,559. Grid points must go in this order: later ones read earlier writes.
+// One midpoint-displacement stage on a grid of nStep (a power of two). The samples are read
+// with a row length of 480 while the writes use 640, and the noise offset uses 640 in a
+// 1024-wide texture: that is what gives the field its look, so it is kept. Reads stay below
+// word 230,079 and texture byte 306,559. Grid points must go in this order: later ones read
+// earlier writes.
 void CBumpMap::DisplaceStage(std::uint16_t* pHeight, const std::uint8_t* pTexture, int nStep)
 {
     const int nHalf = nStep / 2;
-    const int nModulus = 64 * nStep;
+    const int nNoiseMask = 64 * nStep - 1;  // the noise byte modulo 64 * nStep
     for (int y = 0; y < kH; y += nStep)
     {
-        const int nRowBelow = (y + nHalf) % kH;
+        const std::uint16_t* pAbove = pHeight + 480 * y;
+        const std::uint16_t* pBelow = pHeight + 480 * Wrap(y + nStep, kH);
+        std::uint16_t* pRow = pHeight + kW * y;
+        std::uint16_t* pRowBelow = pHeight + kW * Wrap(y + nHalf, kH);
+        const std::uint8_t* pNoise = pTexture + kW * y;
         for (int x = 0; x < kW; x += nStep)
         {
-            const int f = pHeight[480 * y + x];
-            const int e = pHeight[480 * ((y + nStep) % kH) + x];
-            const int h = pHeight[480 * y + (x + nStep) % kW];
-            const int nLift = 32 * nStep - pTexture[kW * y + x] % nModulus;
-            const int nRight = (x + nHalf) % kW;
-            pHeight[kW * y + nRight] = static_cast<std::uint16_t>(Clamp(((f + h) >> 1) + nLift));
-            pHeight[kW * nRowBelow + nRight] =
-                static_cast<std::uint16_t>(Clamp(((2 * h + e + f) >> 2) + nLift));
-            pHeight[kW * nRowBelow + x] = static_cast<std::uint16_t>(Clamp(((e + f) >> 1) + nLift));
+            const int f = pAbove[x];
+            const int e = pBelow[x];
+            const int h = pAbove[Wrap(x + nStep, kW)];
+            const int nLift = 32 * nStep - (pNoise[x] & nNoiseMask);
+            const int nRight = Wrap(x + nHalf, kW);
+            pRow[nRight] = static_cast<std::uint16_t>(Clamp(((f + h) >> 1) + nLift));
+            pRowBelow[nRight] = static_cast<std::uint16_t>(Clamp(((2 * h + e + f) >> 2) + nLift));
+            pRowBelow[x] = static_cast<std::uint16_t>(Clamp(((e + f) >> 1) + nLift));
         }
     }
 }
@@ -109,19 +121,22 @@ void CBumpMap::Smooth(std::uint16_t* pHeight)
 
 // In place, so each word already sees this pass's new values above it and, at the wrap,
 // in column 0 and row 0. The word itself is not in the sum; the upper-left neighbour is.
+// A row's new words go to a buffer first: every word but the last reads its right neighbour's
+// old value, and the buffer lets that loop run on whole vectors.
 void CBumpMap::SmoothPass(std::uint16_t* pHeight)
 {
+    std::uint16_t aNew[kW];
     for (int r = 0; r < kH; ++r)
     {
         const std::uint16_t* pUp = pHeight + kW * ((r + kH - 1) % kH);
         const std::uint16_t* pDown = pHeight + kW * ((r + 1) % kH);
         std::uint16_t* pRow = pHeight + kW * r;
-        for (int c = 0; c < kW; ++c)
-        {
-            const int nLeft = c == 0 ? kW - 1 : c - 1;
-            const int nRight = c == kW - 1 ? 0 : c + 1;
-            pRow[c] = static_cast<std::uint16_t>((pUp[nLeft] + pRow[nRight] + pUp[c] + pDown[c]) >> 2);
-        }
+        aNew[0] = static_cast<std::uint16_t>((pUp[kW - 1] + pRow[1] + pUp[0] + pDown[0]) >> 2);
+        for (int c = 1; c < kW - 1; ++c)
+            aNew[c] = static_cast<std::uint16_t>((pUp[c - 1] + pRow[c + 1] + pUp[c] + pDown[c]) >> 2);
+        aNew[kW - 1] =
+            static_cast<std::uint16_t>((pUp[kW - 2] + aNew[0] + pUp[kW - 1] + pDown[kW - 1]) >> 2);
+        std::memcpy(pRow, aNew, sizeof aNew);
     }
 }
 

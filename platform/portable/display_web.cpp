@@ -18,6 +18,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cstring>
 #include <deque>
 #include <vector>
 
@@ -126,13 +127,12 @@ void Redraw()
 {
     if (!g_pLastPicture)
         return;
+    // One 32-bit store a pixel: R, G, B and an opaque A in memory order (wasm is little-endian).
     const std::uint8_t* pRgb = g_pLastPicture;
     std::uint8_t* pRgba = g_Rgba.data();
     for (int i = 0; i < kScreenWidth * kScreenHeight; ++i, pRgb += 3, pRgba += 4) {
-        pRgba[0] = pRgb[0];
-        pRgba[1] = pRgb[1];
-        pRgba[2] = pRgb[2];
-        pRgba[3] = 255;
+        const std::uint32_t nPixel = pRgb[0] | pRgb[1] << 8 | pRgb[2] << 16 | 0xFF000000u;
+        std::memcpy(pRgba, &nPixel, sizeof nPixel);
     }
     EM_ASM({ Module.page.showPicture(HEAPU8.subarray($0, $0 + $1)); }, g_Rgba.data(),
            static_cast<int>(g_Rgba.size()));
