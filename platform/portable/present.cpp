@@ -175,15 +175,6 @@ void ConvertToRgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch
     }
 }
 
-void ConvertToXrgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
-                   const PALETTEENTRY* pPalette, std::uint8_t* pXrgb, long nXrgbPitch)
-{
-    const CWords words(format, pPalette);
-    for (int y = 0; y < kScreenHeight; ++y)
-        RowToXrgb(format, pPixels + y * nPitch, words.pWords,
-                  reinterpret_cast<std::uint32_t*>(pXrgb + y * nXrgbPitch));
-}
-
 const std::uint8_t* ShownRgb()
 {
     if (g_Screen.empty())
@@ -198,13 +189,14 @@ const std::uint8_t* ShownRgb()
 
 void ShownXrgb(std::uint8_t* pXrgb, long nPitch)
 {
-    if (g_Shown.bytes.empty()) {
-        for (int y = 0; y < kScreenHeight; ++y)
-            std::fill_n(pXrgb + y * nPitch, kScreenWidth * 4, std::uint8_t{0});
-        return;
+    const CWords words(g_Shown.format, g_Shown.bHasPalette ? g_Shown.palette : nullptr);
+    for (int y = 0; y < kScreenHeight; ++y) {
+        auto* pRow = reinterpret_cast<std::uint32_t*>(pXrgb + y * nPitch);
+        if (g_Shown.bytes.empty())
+            std::fill_n(pRow, kScreenWidth, 0u);  // nothing shown yet: black
+        else
+            RowToXrgb(g_Shown.format, &g_Shown.bytes[y * g_Shown.nPitch], words.pWords, pRow);
     }
-    ConvertToXrgb(g_Shown.format, g_Shown.bytes.data(), g_Shown.nPitch,
-                  g_Shown.bHasPalette ? g_Shown.palette : nullptr, pXrgb, nPitch);
 }
 
 void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,

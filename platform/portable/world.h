@@ -98,14 +98,12 @@ int BytesPerPixel(DisplayFormat format);
 // One picture to RGB, exactly (5 bits -> v << 3 | v >> 2, 6 bits -> v << 2 | v >> 4).
 void ConvertToRgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                   const PALETTEENTRY* pPalette, std::uint8_t* pRgb);
-// The same colours as 32-bit words 0x00RRGGBB, rows `nXrgbPitch` bytes apart.
-void ConvertToXrgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
-                   const PALETTEENTRY* pPalette, std::uint8_t* pXrgb, long nXrgbPitch);
 // A flip made `pPixels` visible: count it, keep it for ScreenRgb, capture and show it.
 void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                     const PALETTEENTRY* pPalette, bool bCountAsFrame);
 const std::uint8_t* ShownRgb();  // the picture last presented, 640x480 RGB
-void ShownXrgb(std::uint8_t* pXrgb, long nPitch);  // the same, converted into `pXrgb`
+// The same as 32-bit words 0x00RRGGBB, converted into `pXrgb`, rows `nPitch` bytes apart.
+void ShownXrgb(std::uint8_t* pXrgb, long nPitch);
 int PresentedFrameCount();
 void ResetPresentation();
 
