@@ -74,7 +74,7 @@ bool UploadPicture()
         return false;
     auto* pBytes = static_cast<std::uint8_t*>(pPixels);
     if (g_bHasPicture)
-        ShownXrgb(pBytes, nPitch);
+        ShownWords(WordOrder::Xrgb, pBytes, nPitch);
     else
         std::memset(pBytes, 0, static_cast<std::size_t>(nPitch) * kScreenHeight);
     if (IsBoxInMainWindow()) {

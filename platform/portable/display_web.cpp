@@ -18,7 +18,6 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
-#include <cstring>
 #include <deque>
 #include <vector>
 
@@ -58,7 +57,6 @@ struct SKeyEvent {
 };
 std::deque<SKeyEvent> g_PendingKeys;
 std::vector<std::uint8_t> g_Rgba(kScreenWidth * kScreenHeight * 4, 0);
-const std::uint8_t* g_pLastPicture = nullptr;
 
 // Virtual-key code of a DOM keyCode (which already uses the Win32 numbers for these keys);
 // 0 for keys the program never sees.
@@ -123,21 +121,6 @@ EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* pEvent, void*)
     return EM_FALSE;
 }
 
-void Redraw()
-{
-    if (!g_pLastPicture)
-        return;
-    // One 32-bit store a pixel: R, G, B and an opaque A in memory order (wasm is little-endian).
-    const std::uint8_t* pRgb = g_pLastPicture;
-    std::uint8_t* pRgba = g_Rgba.data();
-    for (int i = 0; i < kScreenWidth * kScreenHeight; ++i, pRgb += 3, pRgba += 4) {
-        const std::uint32_t nPixel = pRgb[0] | pRgb[1] << 8 | pRgb[2] << 16 | 0xFF000000u;
-        std::memcpy(pRgba, &nPixel, sizeof nPixel);
-    }
-    EM_ASM({ Module.page.showPicture(HEAPU8.subarray($0, $0 + $1)); }, g_Rgba.data(),
-           static_cast<int>(g_Rgba.size()));
-}
-
 bool Start(std::string& error)
 {
     const bool bPage = EM_ASM_INT({ return typeof Module.page == 'object' ? 1 : 0; });
@@ -178,7 +161,6 @@ void DestroyWindow()
 {
     HideWindow();
     g_bWindowShown = false;
-    g_pLastPicture = nullptr;
     g_PendingKeys.clear();
 }
 
@@ -195,8 +177,9 @@ void ShowPicture()
 {
     if (!g_bWindowShown)
         return;
-    g_pLastPicture = ShownRgb();
-    Redraw();
+    ShownWords(WordOrder::Rgba, g_Rgba.data(), kScreenWidth * 4);
+    EM_ASM({ Module.page.showPicture(HEAPU8.subarray($0, $0 + $1)); }, g_Rgba.data(),
+           static_cast<int>(g_Rgba.size()));
     WaitForRefresh();
 }
 

@@ -73,12 +73,12 @@ int BytesPerPixel(DisplayFormat format)
 namespace {
 
 // One row per format, with the format decided once per picture, not once per pixel. Pixels are
-// little-endian at any address, so any pitch is safe. Each pixel is first one 0x00RRGGBB word:
-// the display's texture takes those as they are, and RGB bytes are cut from them, so both
-// ways give the same colours.
-std::uint32_t Xrgb(unsigned r, unsigned g, unsigned b)
+// little-endian at any address, so any pitch is safe. Each pixel is first one 32-bit word in
+// the order a display asks for: the display takes those as they are, and RGB bytes are cut
+// from 0x00RRGGBB words, so every way gives the same colours.
+std::uint32_t Word(WordOrder order, unsigned r, unsigned g, unsigned b)
 {
-    return (r << 16) | (g << 8) | b;
+    return order == WordOrder::Xrgb ? (r << 16) | (g << 8) | b : 0xFF000000u | (b << 16) | (g << 8) | r;
 }
 
 // The little-endian 16-bit pixel at `p`.
@@ -93,69 +93,75 @@ unsigned Load16(const std::uint8_t* p)
 #endif
 }
 
-// Every 16-bit value's word, made when its format is first shown: one look-up per pixel costs
-// less than the three expansions, with or without vector instructions.
-const std::uint32_t* Table16(bool b555)
+// Every 16-bit value's word, made when its format is first shown in an order: one look-up per
+// pixel costs less than the three expansions, with or without vector instructions.
+const std::uint32_t* Table16(bool b555, WordOrder order)
 {
-    static std::uint32_t s_Tables[2][65536];  // zero pages until used
-    static bool s_bMade[2] = {};
-    std::uint32_t* pTable = s_Tables[b555];
-    if (!s_bMade[b555]) {
+    static std::uint32_t s_Tables[2][2][65536];  // zero pages until used
+    static bool s_bMade[2][2] = {};
+    const int nOrder = order == WordOrder::Rgba;
+    std::uint32_t* pTable = s_Tables[b555][nOrder];
+    if (!s_bMade[b555][nOrder]) {
         for (unsigned v = 0; v < 65536; ++v)
-            pTable[v] = b555 ? Xrgb(Expand5((v >> 10) & 0x1F), Expand5((v >> 5) & 0x1F),
+            pTable[v] = b555 ? Word(order, Expand5((v >> 10) & 0x1F), Expand5((v >> 5) & 0x1F),
                                     Expand5(v & 0x1F))
-                             : Xrgb(Expand5(v >> 11), Expand6((v >> 5) & 0x3F), Expand5(v & 0x1F));
-        s_bMade[b555] = true;
+                             : Word(order, Expand5(v >> 11), Expand6((v >> 5) & 0x3F), Expand5(v & 0x1F));
+        s_bMade[b555][nOrder] = true;
     }
     return pTable;
 }
 
-void Row16(const std::uint8_t* pRow, const std::uint32_t* pTable, std::uint32_t* pXrgb)
+void Row16(const std::uint8_t* pRow, const std::uint32_t* pTable, std::uint32_t* pWords)
 {
     for (int x = 0; x < kScreenWidth; ++x)
-        pXrgb[x] = pTable[Load16(pRow + 2 * x)];
+        pWords[x] = pTable[Load16(pRow + 2 * x)];
 }
 
-void Row32(const std::uint8_t* pRow, std::uint32_t* pXrgb)
+void Row32(const std::uint8_t* pRow, WordOrder order, std::uint32_t* pWords)
 {
     for (int x = 0; x < kScreenWidth; ++x)
-        pXrgb[x] = Xrgb(pRow[4 * x + 2], pRow[4 * x + 1], pRow[4 * x]);
+        pWords[x] = Word(order, pRow[4 * x + 2], pRow[4 * x + 1], pRow[4 * x]);
 }
 
 // Without a palette the display shows its indices as a grey ramp.
-void Row8(const std::uint8_t* pRow, const std::uint32_t* pPalette, std::uint32_t* pXrgb)
+void Row8(const std::uint8_t* pRow, const std::uint32_t* pPalette, std::uint32_t* pWords)
 {
     for (int x = 0; x < kScreenWidth; ++x)
-        pXrgb[x] = pPalette[pRow[x]];
+        pWords[x] = pPalette[pRow[x]];
 }
 
-// Whatever the format, one row as 0x00RRGGBB words; `pWords`: the palette's words for 8-bit
-// pixels, the 16-bit table for 16-bit ones.
-void RowToXrgb(DisplayFormat format, const std::uint8_t* pRow, const std::uint32_t* pWords,
-               std::uint32_t* pXrgb)
+// Whatever the format, rows of one picture as words of one order: `lookUp` holds the palette's
+// words for 8-bit pixels, or points at the 16-bit table for 16-bit ones.
+class CWordRows
 {
-    if (format == DisplayFormat::Palette8)
-        Row8(pRow, pWords, pXrgb);
-    else if (format == DisplayFormat::Rgb32)
-        Row32(pRow, pXrgb);
-    else
-        Row16(pRow, pWords, pXrgb);
-}
-
-// The look-up words a picture of `format` needs, if any.
-struct CWords {
-    std::uint32_t palette[256];
-    const std::uint32_t* pWords = palette;
-    CWords(DisplayFormat format, const PALETTEENTRY* pPalette)
+public:
+    CWordRows(DisplayFormat format, const PALETTEENTRY* pPalette, WordOrder order)
+        : m_format(format), m_order(order)
     {
         if (format == DisplayFormat::Rgb565 || format == DisplayFormat::Rgb555)
-            pWords = Table16(format == DisplayFormat::Rgb555);
+            m_pLookUp = Table16(format == DisplayFormat::Rgb555, order);
         else if (format == DisplayFormat::Palette8)
             for (unsigned i = 0; i < 256; ++i)
-                palette[i] = pPalette ? Xrgb(pPalette[i].peRed, pPalette[i].peGreen,
-                                             pPalette[i].peBlue)
-                                      : Xrgb(i, i, i);
+                m_Palette[i] = pPalette ? Word(order, pPalette[i].peRed, pPalette[i].peGreen,
+                                               pPalette[i].peBlue)
+                                        : Word(order, i, i, i);
     }
+
+    void Convert(const std::uint8_t* pRow, std::uint32_t* pWords) const
+    {
+        if (m_format == DisplayFormat::Palette8)
+            Row8(pRow, m_pLookUp, pWords);
+        else if (m_format == DisplayFormat::Rgb32)
+            Row32(pRow, m_order, pWords);
+        else
+            Row16(pRow, m_pLookUp, pWords);
+    }
+
+private:
+    DisplayFormat m_format;
+    WordOrder m_order;
+    std::uint32_t m_Palette[256];
+    const std::uint32_t* m_pLookUp = m_Palette;
 };
 
 }  // namespace
@@ -163,10 +169,10 @@ struct CWords {
 void ConvertToRgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                   const PALETTEENTRY* pPalette, std::uint8_t* pRgb)
 {
-    const CWords words(format, pPalette);
+    const CWordRows rows(format, pPalette, WordOrder::Xrgb);
     std::uint32_t row[kScreenWidth];
     for (int y = 0; y < kScreenHeight; ++y) {
-        RowToXrgb(format, pPixels + y * nPitch, words.pWords, row);
+        rows.Convert(pPixels + y * nPitch, row);
         for (int x = 0; x < kScreenWidth; ++x, pRgb += 3) {
             pRgb[0] = static_cast<std::uint8_t>(row[x] >> 16);
             pRgb[1] = static_cast<std::uint8_t>(row[x] >> 8);
@@ -187,15 +193,15 @@ const std::uint8_t* ShownRgb()
     return g_Screen.data();
 }
 
-void ShownXrgb(std::uint8_t* pXrgb, long nPitch)
+void ShownWords(WordOrder order, std::uint8_t* pWords, long nPitch)
 {
-    const CWords words(g_Shown.format, g_Shown.bHasPalette ? g_Shown.palette : nullptr);
+    const CWordRows rows(g_Shown.format, g_Shown.bHasPalette ? g_Shown.palette : nullptr, order);
     for (int y = 0; y < kScreenHeight; ++y) {
-        auto* pRow = reinterpret_cast<std::uint32_t*>(pXrgb + y * nPitch);
+        auto* pRow = reinterpret_cast<std::uint32_t*>(pWords + y * nPitch);
         if (g_Shown.bytes.empty())
-            std::fill_n(pRow, kScreenWidth, 0u);  // nothing shown yet: black
+            std::fill_n(pRow, kScreenWidth, Word(order, 0, 0, 0));  // nothing shown yet: black
         else
-            RowToXrgb(g_Shown.format, &g_Shown.bytes[y * g_Shown.nPitch], words.pWords, pRow);
+            rows.Convert(&g_Shown.bytes[y * g_Shown.nPitch], pRow);
     }
 }
 

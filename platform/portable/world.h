@@ -102,8 +102,10 @@ void ConvertToRgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch
 void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                     const PALETTEENTRY* pPalette, bool bCountAsFrame);
 const std::uint8_t* ShownRgb();  // the picture last presented, 640x480 RGB
-// The same as 32-bit words 0x00RRGGBB, converted into `pXrgb`, rows `nPitch` bytes apart.
-void ShownXrgb(std::uint8_t* pXrgb, long nPitch);
+// The same as 32-bit words, converted into `pWords`, rows `nPitch` bytes apart: 0x00RRGGBB
+// (an SDL texture's RGB888), or the bytes R, G, B, 255 in memory order (a browser's ImageData).
+enum class WordOrder { Xrgb, Rgba };
+void ShownWords(WordOrder order, std::uint8_t* pWords, long nPitch);
 int PresentedFrameCount();
 void ResetPresentation();
 
@@ -157,7 +159,7 @@ struct SDisplay {
     // counts as answered.
     void (*HideWindow)();
     void (*DestroyWindow)();
-    // A flip made a new picture visible; ShownRgb() or ShownXrgb() give it, converted when
+    // A flip made a new picture visible; ShownRgb() or ShownWords() give it, converted when
     // asked (the pointer ShownRgb returns stays valid until the next picture).
     void (*ShowPicture)();
     void (*SetCursorVisible)(bool bVisible);

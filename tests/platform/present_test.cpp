@@ -216,12 +216,14 @@ TEST_F(Pitch, PaddedRowsAreReportedAndPresentedCorrectly)
     EXPECT_EQ(screen[nLast - 3], 0) << "a row was read with the wrong pitch";
 }
 
-// The display's texture takes 32-bit words; they carry the very colours of the RGB picture that
-// tests and captures see, in every format, for every 16-bit value, into rows with padding.
+// The displays take 32-bit words (an SDL texture's 0x00RRGGBB, a browser's R, G, B, 255 bytes);
+// they carry the very colours of the RGB picture that tests and captures see, in every format,
+// for every 16-bit value, into rows with padding.
 class DisplayWords : public PlatformTest {};
 
-TEST_F(DisplayWords, MatchTheRgbPictureInEveryFormat)
+TEST_F(DisplayWords, MatchTheRgbPictureInEveryFormatAndOrder)
 {
+    using portable::WordOrder;
     std::vector<std::uint8_t> pixels(640u * 480u * 4u);
     for (std::size_t i = 0; i < pixels.size(); ++i)
         pixels[i] = static_cast<std::uint8_t>(i % 2 ? i >> 9 : i >> 1);  // 16-bit pixel n: n
@@ -233,22 +235,25 @@ TEST_F(DisplayWords, MatchTheRgbPictureInEveryFormat)
                                  DisplayFormat::Palette8}) {
         portable::PresentPicture(format, pixels.data(), 640 * portable::BytesPerPixel(format),
                                  format == DisplayFormat::Palette8 ? palette : nullptr, false);
-        std::vector<std::uint8_t> words(static_cast<std::size_t>(nPitch) * 480, 0xAB);
-        portable::ShownXrgb(words.data(), nPitch);
         const std::uint8_t* pRgb = portable::ShownRgb();
-        int nWrong = 0;
-        for (int y = 0; y < 480; ++y)
-            for (int x = 0; x < 640 + 3; ++x) {
-                std::uint32_t nWord;
-                std::memcpy(&nWord, &words[static_cast<std::size_t>(y) * nPitch + x * 4], 4);
-                std::uint32_t nRgb = 0xABABABABu;  // padding stays as it was
-                if (x < 640) {
-                    const std::uint8_t* p = &pRgb[(y * 640 + x) * 3];
-                    nRgb = std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
+        for (WordOrder order : {WordOrder::Xrgb, WordOrder::Rgba}) {
+            std::vector<std::uint8_t> words(static_cast<std::size_t>(nPitch) * 480, 0xAB);
+            portable::ShownWords(order, words.data(), nPitch);
+            int nWrong = 0;
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640 + 3; ++x) {
+                    std::uint8_t expected[4] = {0xAB, 0xAB, 0xAB, 0xAB};  // padding stays as it was
+                    if (x < 640) {
+                        const std::uint8_t* p = &pRgb[(y * 640 + x) * 3];
+                        const std::uint8_t xrgb[4] = {p[2], p[1], p[0], 0};  // little-endian
+                        const std::uint8_t rgba[4] = {p[0], p[1], p[2], 255};
+                        std::memcpy(expected, order == WordOrder::Xrgb ? xrgb : rgba, 4);
+                    }
+                    nWrong += std::memcmp(&words[static_cast<std::size_t>(y) * nPitch + x * 4], expected, 4) != 0;
                 }
-                nWrong += nWord != nRgb;
-            }
-        EXPECT_EQ(nWrong, 0) << "format " << static_cast<int>(format);
+            EXPECT_EQ(nWrong, 0) << "format " << static_cast<int>(format) << ", order "
+                                 << static_cast<int>(order);
+        }
     }
 }
 
