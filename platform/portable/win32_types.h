@@ -33,7 +33,6 @@ typedef void* LPVOID;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
 typedef DWORD* LPDWORD;
-typedef LONG* LPLONG;
 typedef void* HANDLE;
 
 #define TRUE 1
