@@ -25,7 +25,7 @@ bool ShowBox(const char*, const char*)
 const SDisplay g_Headless{
     [](std::string&) { return true; }, Nothing, [] { return g_dwNow; },
     [](const char*, const SIconImage*) {}, Nothing, Nothing,
-    [](const std::uint8_t* (*)()) {}, [](bool) {}, Never, Advance, Advance,
+    Nothing, [](bool) {}, Never, Advance, Advance,
     ShowBox, [] { return g_nBoxesUp > 0; }, [] { --g_nBoxesUp; }};
 const SDisplay* g_pDisplay = &g_Headless;  // tests run headless; start-up may choose another
 

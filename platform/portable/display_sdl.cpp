@@ -1,7 +1,7 @@
 // The SDL2 display of the portable platform, the only file that includes SDL. The emulated
 // 640x480 screen is a streaming texture in the renderer's own 32-bit format: each flipped
-// picture (already RGB, present.cpp) is widened straight into it (SDL's own conversion from
-// 24-bit pixels costs more than the rest of a present) and drawn scaled to fit with 4:3 kept
+// picture is converted once, straight into it (present.cpp; SDL's own conversion costs more
+// than the rest of a present), kept there for redraws, and drawn scaled to fit with 4:3 kept
 // (black bars) and nearest filtering; the renderer's logical size does the letterboxing in
 // output pixels, so HiDPI stays sharp. The renderer waits for the display's refresh, as
 // DirectDraw's Flip does. Message boxes are the system's where it has them, else drawn here
@@ -35,7 +35,8 @@ bool g_bStarted = false;
 SDL_Window* g_pWindow = nullptr;
 SDL_Renderer* g_pRenderer = nullptr;
 SDL_Texture* g_pTexture = nullptr;
-const std::uint8_t* g_pLastPicture = nullptr;  // shown again when the window is exposed
+bool g_bHasPicture = false;      // a flip showed a picture in this window: drawn again when exposed
+bool g_bTextureCurrent = false;  // the texture holds that picture and the box over it, if any
 bool g_bFullscreen = false;
 bool g_bPointerNews = false;  // the window just appeared, perhaps under the pointer
 int g_nXFd = -1;               // the X connection, to sleep on; -1: poll instead
@@ -51,8 +52,7 @@ struct CDrawnBoxUp {
     SDL_Window* pWindow = nullptr;  // its own window, or nullptr: drawn in the intro's
     SDL_Renderer* pRenderer = nullptr;
     SDL_Texture* pTexture = nullptr;
-    std::vector<std::uint8_t> picture;  // in the intro's window: its picture with the box over it
-    int nLeft = 0, nTop = 0;            // the box's place in that picture
+    int nLeft = 0, nTop = 0;  // in the intro's window: the box's place over its picture
     bool bPressed = false;              // the mouse went down on OK
     bool bDone = false;
 };
@@ -64,44 +64,43 @@ bool IsBoxInMainWindow()
     return g_pBox && !g_pBox->pWindow && !g_pBox->box.rgb.empty();
 }
 
-const std::uint8_t* PictureWithBox(CDrawnBoxUp& up)
-{
-    std::vector<std::uint8_t>& picture = up.picture;
-    picture.assign(static_cast<std::size_t>(kScreenWidth) * kScreenHeight * 3, 0);
-    if (g_pLastPicture)
-        std::memcpy(picture.data(), g_pLastPicture, picture.size());
-    const std::size_t nRow = static_cast<std::size_t>(up.box.nWidth) * 3;
-    for (int y = 0; y < up.box.nHeight; ++y)
-        std::memcpy(&picture[(static_cast<std::size_t>(up.nTop + y) * kScreenWidth + up.nLeft) * 3],
-                    &up.box.rgb[y * nRow], nRow);
-    return picture.data();
-}
-
-// RGB bytes to the texture's X-R-G-B words, row by row into the locked texture.
-bool UploadPicture(const std::uint8_t* pRgb)
+// The shown picture (black before the first), with a box drawn in the window over it, as the
+// texture's X-R-G-B words.
+bool UploadPicture()
 {
     void* pPixels = nullptr;
     int nPitch = 0;
     if (SDL_LockTexture(g_pTexture, nullptr, &pPixels, &nPitch) != 0)
         return false;
-    for (int y = 0; y < kScreenHeight; ++y) {
-        auto* pRow = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pPixels) + y * nPitch);
-        const std::uint8_t* pSource = pRgb + static_cast<std::size_t>(y) * kScreenWidth * 3;
-        for (int x = 0; x < kScreenWidth; ++x, pSource += 3)
-            pRow[x] = (std::uint32_t{pSource[0]} << 16) | (std::uint32_t{pSource[1]} << 8) | pSource[2];
+    auto* pBytes = static_cast<std::uint8_t*>(pPixels);
+    if (g_bHasPicture)
+        ShownXrgb(pBytes, nPitch);
+    else
+        std::memset(pBytes, 0, static_cast<std::size_t>(nPitch) * kScreenHeight);
+    if (IsBoxInMainWindow()) {
+        const SDrawnBox& box = g_pBox->box;
+        for (int y = 0; y < box.nHeight; ++y) {
+            auto* pRow = reinterpret_cast<std::uint32_t*>(pBytes + (g_pBox->nTop + y) * nPitch);
+            const std::uint8_t* pSource = &box.rgb[static_cast<std::size_t>(y) * box.nWidth * 3];
+            for (int x = g_pBox->nLeft; x < g_pBox->nLeft + box.nWidth; ++x, pSource += 3)
+                pRow[x] = (std::uint32_t{pSource[0]} << 16) | (std::uint32_t{pSource[1]} << 8) |
+                          pSource[2];
+        }
     }
     SDL_UnlockTexture(g_pTexture);
     return true;
 }
 
+// Draws the texture again, uploaded anew only when what it should hold changed.
 void Redraw()
 {
     if (!g_pRenderer)
         return;
-    const std::uint8_t* pPicture = IsBoxInMainWindow() ? PictureWithBox(*g_pBox) : g_pLastPicture;
+    if (!g_bTextureCurrent && (g_bHasPicture || IsBoxInMainWindow()))
+        g_bTextureCurrent = UploadPicture();
     SDL_SetRenderDrawColor(g_pRenderer, 0, 0, 0, 255);
     SDL_RenderClear(g_pRenderer);
-    if (pPicture && UploadPicture(pPicture))
+    if (g_bTextureCurrent)
         SDL_RenderCopy(g_pRenderer, g_pTexture, nullptr, nullptr);
     SDL_RenderPresent(g_pRenderer);
 }
@@ -496,6 +495,7 @@ bool ShowDrawnBox(const char* pszText, const char* pszCaption)
     }
     g_Boxes.push_back(std::move(up));
     g_pBox = &g_Boxes.back();
+    g_bTextureCurrent = false;
     SDL_ShowCursor(SDL_ENABLE);
     if (bInMain)
         Redraw();
@@ -567,7 +567,8 @@ void DestroyWindow()
     g_pTexture = nullptr;
     g_pRenderer = nullptr;
     g_pWindow = nullptr;
-    g_pLastPicture = nullptr;
+    g_bHasPicture = false;
+    g_bTextureCurrent = false;
 }
 
 void ShowWindow(const char* pszTitle, const SIconImage* pIcon)
@@ -614,11 +615,12 @@ void HideWindow()
         g_pBox->bDone = true;  // nobody could see it or answer it any more
 }
 
-void ShowPicture(const std::uint8_t* (*pfnRgb)())
+void ShowPicture()
 {
     if (!g_pWindow)
         return;
-    g_pLastPicture = pfnRgb();
+    g_bHasPicture = true;
+    g_bTextureCurrent = false;
     Redraw();
 }
 
@@ -653,6 +655,7 @@ bool ShowBox(const char* pszText, const char* pszCaption)
     // The system's box runs a loop of its own and is answered when it returns.
     g_Boxes.emplace_back().bDone = true;
     g_pBox = &g_Boxes.back();
+    g_bTextureCurrent = false;
     return true;
 }
 
@@ -664,6 +667,7 @@ void CloseBox()
     CloseBoxWindow(*g_pBox);
     g_Boxes.pop_back();
     g_pBox = g_Boxes.empty() ? nullptr : &g_Boxes.back();
+    g_bTextureCurrent = false;
     if (g_pWindow && bInMain)
         Redraw();
 }

@@ -191,11 +191,11 @@ void Shutdown()
     g_bStarted = false;
 }
 
-void ShowPicture(const std::uint8_t* (*pfnRgb)())
+void ShowPicture()
 {
     if (!g_bWindowShown)
         return;
-    g_pLastPicture = pfnRgb();
+    g_pLastPicture = ShownRgb();
     Redraw();
     WaitForRefresh();
 }

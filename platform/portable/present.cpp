@@ -1,9 +1,11 @@
 // Presentation of the portable platform: the emulated display's pixel formats, their exact
-// conversion to RGB, and what happens to each flipped picture (kept for tests, captured as PNG
-// by capture.cpp, shown by the display, scripted key presses after given frames).
+// conversion to RGB bytes or 32-bit words, and what happens to each flipped picture (kept for
+// tests, captured as PNG by capture.cpp, shown by the display, scripted key presses after given
+// frames).
 #include "world.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace portable {
@@ -71,50 +73,105 @@ int BytesPerPixel(DisplayFormat format)
 namespace {
 
 // One row per format, with the format decided once per picture, not once per pixel. Pixels are
-// read byte by byte (little-endian), so any pitch is safe.
-void Row565(const std::uint8_t* pRow, std::uint8_t* pRgb, bool b555)
+// little-endian at any address, so any pitch is safe. Each pixel is first one 0x00RRGGBB word:
+// the display's texture takes those as they are, and RGB bytes are cut from them, so both
+// ways give the same colours.
+std::uint32_t Xrgb(unsigned r, unsigned g, unsigned b)
 {
-    for (int x = 0; x < kScreenWidth; ++x, pRgb += 3) {
-        const unsigned v = pRow[2 * x] | (pRow[2 * x + 1] << 8);
-        pRgb[0] = b555 ? Expand5((v >> 10) & 0x1F) : Expand5(v >> 11);
-        pRgb[1] = b555 ? Expand5((v >> 5) & 0x1F) : Expand6((v >> 5) & 0x3F);
-        pRgb[2] = Expand5(v & 0x1F);
-    }
+    return (r << 16) | (g << 8) | b;
 }
 
-void Row32(const std::uint8_t* pRow, std::uint8_t* pRgb)
+// The little-endian 16-bit pixel at `p`.
+unsigned Load16(const std::uint8_t* p)
 {
-    for (int x = 0; x < kScreenWidth; ++x, pRgb += 3) {
-        pRgb[0] = pRow[4 * x + 2];
-        pRgb[1] = pRow[4 * x + 1];
-        pRgb[2] = pRow[4 * x];
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    std::uint16_t v;
+    std::memcpy(&v, p, 2);  // one load: the bytes are in this order already
+    return v;
+#else
+    return p[0] | (p[1] << 8);
+#endif
+}
+
+// Every 16-bit value's word, made when its format is first shown: one look-up per pixel costs
+// less than the three expansions, with or without vector instructions.
+const std::uint32_t* Table16(bool b555)
+{
+    static std::uint32_t s_Tables[2][65536];  // zero pages until used
+    static bool s_bMade[2] = {};
+    std::uint32_t* pTable = s_Tables[b555];
+    if (!s_bMade[b555]) {
+        for (unsigned v = 0; v < 65536; ++v)
+            pTable[v] = b555 ? Xrgb(Expand5((v >> 10) & 0x1F), Expand5((v >> 5) & 0x1F),
+                                    Expand5(v & 0x1F))
+                             : Xrgb(Expand5(v >> 11), Expand6((v >> 5) & 0x3F), Expand5(v & 0x1F));
+        s_bMade[b555] = true;
     }
+    return pTable;
+}
+
+void Row16(const std::uint8_t* pRow, const std::uint32_t* pTable, std::uint32_t* pXrgb)
+{
+    for (int x = 0; x < kScreenWidth; ++x)
+        pXrgb[x] = pTable[Load16(pRow + 2 * x)];
+}
+
+void Row32(const std::uint8_t* pRow, std::uint32_t* pXrgb)
+{
+    for (int x = 0; x < kScreenWidth; ++x)
+        pXrgb[x] = Xrgb(pRow[4 * x + 2], pRow[4 * x + 1], pRow[4 * x]);
 }
 
 // Without a palette the display shows its indices as a grey ramp.
-void Row8(const std::uint8_t* pRow, const PALETTEENTRY* pPalette, std::uint8_t* pRgb)
+void Row8(const std::uint8_t* pRow, const std::uint32_t* pPalette, std::uint32_t* pXrgb)
 {
-    for (int x = 0; x < kScreenWidth; ++x, pRgb += 3) {
-        const std::uint8_t nIndex = pRow[x];
-        pRgb[0] = pPalette ? pPalette[nIndex].peRed : nIndex;
-        pRgb[1] = pPalette ? pPalette[nIndex].peGreen : nIndex;
-        pRgb[2] = pPalette ? pPalette[nIndex].peBlue : nIndex;
-    }
+    for (int x = 0; x < kScreenWidth; ++x)
+        pXrgb[x] = pPalette[pRow[x]];
 }
+
+// Whatever the format, one row as 0x00RRGGBB words; `pWords`: the palette's words for 8-bit
+// pixels, the 16-bit table for 16-bit ones.
+void RowToXrgb(DisplayFormat format, const std::uint8_t* pRow, const std::uint32_t* pWords,
+               std::uint32_t* pXrgb)
+{
+    if (format == DisplayFormat::Palette8)
+        Row8(pRow, pWords, pXrgb);
+    else if (format == DisplayFormat::Rgb32)
+        Row32(pRow, pXrgb);
+    else
+        Row16(pRow, pWords, pXrgb);
+}
+
+// The look-up words a picture of `format` needs, if any.
+struct CWords {
+    std::uint32_t palette[256];
+    const std::uint32_t* pWords = palette;
+    CWords(DisplayFormat format, const PALETTEENTRY* pPalette)
+    {
+        if (format == DisplayFormat::Rgb565 || format == DisplayFormat::Rgb555)
+            pWords = Table16(format == DisplayFormat::Rgb555);
+        else if (format == DisplayFormat::Palette8)
+            for (unsigned i = 0; i < 256; ++i)
+                palette[i] = pPalette ? Xrgb(pPalette[i].peRed, pPalette[i].peGreen,
+                                             pPalette[i].peBlue)
+                                      : Xrgb(i, i, i);
+    }
+};
 
 }  // namespace
 
 void ConvertToRgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                   const PALETTEENTRY* pPalette, std::uint8_t* pRgb)
 {
-    for (int y = 0; y < kScreenHeight; ++y, pRgb += kScreenWidth * 3) {
-        const std::uint8_t* pRow = pPixels + y * nPitch;
-        if (format == DisplayFormat::Palette8)
-            Row8(pRow, pPalette, pRgb);
-        else if (format == DisplayFormat::Rgb32)
-            Row32(pRow, pRgb);
-        else
-            Row565(pRow, pRgb, format == DisplayFormat::Rgb555);
+    const CWords words(format, pPalette);
+    std::uint32_t row[kScreenWidth];
+    for (int y = 0; y < kScreenHeight; ++y) {
+        RowToXrgb(format, pPixels + y * nPitch, words.pWords, row);
+        for (int x = 0; x < kScreenWidth; ++x, pRgb += 3) {
+            pRgb[0] = static_cast<std::uint8_t>(row[x] >> 16);
+            pRgb[1] = static_cast<std::uint8_t>(row[x] >> 8);
+            pRgb[2] = static_cast<std::uint8_t>(row[x]);
+        }
     }
 }
 
@@ -130,6 +187,18 @@ const std::uint8_t* ShownRgb()
     return g_Screen.data();
 }
 
+void ShownXrgb(std::uint8_t* pXrgb, long nPitch)
+{
+    const CWords words(g_Shown.format, g_Shown.bHasPalette ? g_Shown.palette : nullptr);
+    for (int y = 0; y < kScreenHeight; ++y) {
+        auto* pRow = reinterpret_cast<std::uint32_t*>(pXrgb + y * nPitch);
+        if (g_Shown.bytes.empty())
+            std::fill_n(pRow, kScreenWidth, 0u);  // nothing shown yet: black
+        else
+            RowToXrgb(g_Shown.format, &g_Shown.bytes[y * g_Shown.nPitch], words.pWords, pRow);
+    }
+}
+
 void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                     const PALETTEENTRY* pPalette, bool bCountAsFrame)
 {
@@ -142,7 +211,7 @@ void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPit
     if (pPalette)
         std::copy(pPalette, pPalette + 256, g_Shown.palette);
     g_Shown.bConverted = false;
-    Display().ShowPicture(ShownRgb);
+    Display().ShowPicture();
     if (!bCountAsFrame)
         return;
     ++g_nPresentedFrames;

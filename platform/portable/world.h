@@ -102,6 +102,8 @@ void ConvertToRgb(DisplayFormat format, const std::uint8_t* pPixels, long nPitch
 void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPitch,
                     const PALETTEENTRY* pPalette, bool bCountAsFrame);
 const std::uint8_t* ShownRgb();  // the picture last presented, 640x480 RGB
+// The same as 32-bit words 0x00RRGGBB, converted into `pXrgb`, rows `nPitch` bytes apart.
+void ShownXrgb(std::uint8_t* pXrgb, long nPitch);
 int PresentedFrameCount();
 void ResetPresentation();
 
@@ -155,9 +157,9 @@ struct SDisplay {
     // counts as answered.
     void (*HideWindow)();
     void (*DestroyWindow)();
-    // A flip made a new picture visible; `pfnRgb` gives it as 640x480 RGB (converted when first
-    // asked) and the pointer it returns stays valid until the next picture.
-    void (*ShowPicture)(const std::uint8_t* (*pfnRgb)());
+    // A flip made a new picture visible; ShownRgb() or ShownXrgb() give it, converted when
+    // asked (the pointer ShownRgb returns stays valid until the next picture).
+    void (*ShowPicture)();
     void (*SetCursorVisible)(bool bVisible);
     // Whether anything from outside (a key, the window closed) can reach a program that waits.
     bool (*TakesInput)();

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -213,6 +214,42 @@ TEST_F(Pitch, PaddedRowsAreReportedAndPresentedCorrectly)
     const std::size_t nLast = (479 * 640 + 639) * 3;
     EXPECT_EQ(screen[nLast], 255);
     EXPECT_EQ(screen[nLast - 3], 0) << "a row was read with the wrong pitch";
+}
+
+// The display's texture takes 32-bit words; they carry the very colours of the RGB picture that
+// tests and captures see, in every format, for every 16-bit value, into rows with padding.
+class DisplayWords : public PlatformTest {};
+
+TEST_F(DisplayWords, MatchTheRgbPictureInEveryFormat)
+{
+    std::vector<std::uint8_t> pixels(640u * 480u * 4u);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<std::uint8_t>(i % 2 ? i >> 9 : i >> 1);  // 16-bit pixel n: n
+    PALETTEENTRY palette[256];
+    for (int i = 0; i < 256; ++i)
+        palette[i] = {static_cast<BYTE>(i), static_cast<BYTE>(255 - i), static_cast<BYTE>(i * 3), 0};
+    const long nPitch = 640 * 4 + 12;
+    for (DisplayFormat format : {DisplayFormat::Rgb565, DisplayFormat::Rgb555, DisplayFormat::Rgb32,
+                                 DisplayFormat::Palette8}) {
+        portable::PresentPicture(format, pixels.data(), 640 * portable::BytesPerPixel(format),
+                                 format == DisplayFormat::Palette8 ? palette : nullptr, false);
+        std::vector<std::uint8_t> words(static_cast<std::size_t>(nPitch) * 480, 0xAB);
+        portable::ShownXrgb(words.data(), nPitch);
+        const std::uint8_t* pRgb = portable::ShownRgb();
+        int nWrong = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640 + 3; ++x) {
+                std::uint32_t nWord;
+                std::memcpy(&nWord, &words[static_cast<std::size_t>(y) * nPitch + x * 4], 4);
+                std::uint32_t nRgb = 0xABABABABu;  // padding stays as it was
+                if (x < 640) {
+                    const std::uint8_t* p = &pRgb[(y * 640 + x) * 3];
+                    nRgb = std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
+                }
+                nWrong += nWord != nRgb;
+            }
+        EXPECT_EQ(nWrong, 0) << "format " << static_cast<int>(format);
+    }
 }
 
 }  // namespace
