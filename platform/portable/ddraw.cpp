@@ -7,7 +7,6 @@
 
 #include "faults.h"
 
-#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -68,10 +67,6 @@ void ResetDirectDraw()
 
 // ---- CDirectDraw ----
 
-CDirectDraw::CDirectDraw() : CComObject(1), m_First(this)
-{
-}
-
 HRESULT CDirectDraw::QueryInterface(REFIID riid, void** ppvObject)
 {
     const HRESULT hr = BeginQuery(ppvObject);
@@ -80,7 +75,7 @@ HRESULT CDirectDraw::QueryInterface(REFIID riid, void** ppvObject)
     if (riid == IID_IDirectDraw2)
         *ppvObject = static_cast<IDirectDraw2*>(this);
     else if (riid == IID_IDirectDraw || riid == IID_IUnknown)
-        *ppvObject = &m_First;
+        *ppvObject = static_cast<IDirectDraw*>(this);
     else
         return E_NOINTERFACE;
     ++m_nRefs;
@@ -165,6 +160,12 @@ void CDirectDraw::RestoreDesktopMode()
         ChangeMode(g_Settings.format, false);
 }
 
+// IDirectDraw's: the display's rate, no flags.
+HRESULT CDirectDraw::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP)
+{
+    return SetDisplayMode(dwWidth, dwHeight, dwBPP, 0, 0);
+}
+
 HRESULT CDirectDraw::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP,
                                     DWORD dwRefreshRate, DWORD dwFlags)
 {
@@ -185,14 +186,6 @@ HRESULT CDirectDraw::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP,
     // Setting the mode the display already has changes nothing, as on Windows.
     if (format != g_ModeFormat || !g_bModeSetByProgram)
         ChangeMode(format, true);
-    return DD_OK;
-}
-
-HRESULT CDirectDraw::RestoreDisplayMode()
-{
-    if (m_bDead)
-        return DDERR_INVALIDOBJECT;
-    RestoreDesktopMode();
     return DD_OK;
 }
 
@@ -244,7 +237,7 @@ HRESULT CDirectDraw::CreatePalette(DWORD dwFlags, LPPALETTEENTRY lpColorTable,
         return DDERR_NOCOOPERATIVELEVELSET;
     if (!(dwFlags & DDPCAPS_8BIT))
         return DDERR_UNSUPPORTED;  // 1-, 2- and 4-bit palettes are not emulated
-    *lplpPalette = CPalette::Create(dwFlags, lpColorTable);
+    *lplpPalette = CPalette::Create(lpColorTable);
     return DD_OK;
 }
 
@@ -258,47 +251,6 @@ HRESULT CDirectDraw::FlipToGDISurface()
     if (m_pPrimary)
         m_pPrimary->BringGdiMemoryToFront();
     return DD_OK;
-}
-
-HRESULT CDirectDraw::GetDisplayMode(LPDDSURFACEDESC lpDesc)
-{
-    if (m_bDead)
-        return DDERR_INVALIDOBJECT;
-    if (!lpDesc || lpDesc->dwSize != sizeof(DDSURFACEDESC))
-        return DDERR_INVALIDPARAMS;
-    DescribeMode(g_ModeFormat, *lpDesc);
-    return DD_OK;
-}
-
-HRESULT CDirectDraw::WaitForVerticalBlank(DWORD /*dwFlags*/, HANDLE /*hEvent*/)
-{
-    return m_bDead ? DDERR_INVALIDOBJECT : DD_OK;
-}
-
-// Fills what a mode description and a surface description share: size, pitch, pixel format.
-void DescribeMode(DisplayFormat format, DDSURFACEDESC& desc)
-{
-    const DWORD dwSize = desc.dwSize;
-    desc = DDSURFACEDESC{};
-    desc.dwSize = dwSize;
-    desc.dwFlags = DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT;
-    desc.dwWidth = kScreenWidth;
-    desc.dwHeight = kScreenHeight;
-    desc.lPitch = kScreenWidth * BytesPerPixel(format);
-    const SPixelFormat pf = PixelFormatOf(format);
-    desc.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
-    desc.ddpfPixelFormat.dwFlags = pf.dwFlags;
-    desc.ddpfPixelFormat.dwRGBBitCount = pf.dwBitCount;
-    desc.ddpfPixelFormat.dwRBitMask = pf.dwRMask;
-    desc.ddpfPixelFormat.dwGBitMask = pf.dwGMask;
-    desc.ddpfPixelFormat.dwBBitMask = pf.dwBMask;
-}
-
-// ---- the IDirectDraw (first version) face: the same object under the older method table ----
-
-HRESULT CDirectDraw::CFirst::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP)
-{
-    return m_pOwner->SetDisplayMode(dwWidth, dwHeight, dwBPP, 0, 0);
 }
 
 }  // namespace portable
@@ -315,6 +267,6 @@ HRESULT WINAPI DirectDrawCreate(GUID* lpGUID, LPDIRECTDRAW* lplpDD, IUnknown* pU
     if (lpGUID)
         return DDERR_INVALIDDIRECTDRAWGUID;  // only the default display driver exists
     g_DirectDraws.push_back(std::make_unique<CDirectDraw>());
-    *lplpDD = g_DirectDraws.back()->First();
+    *lplpDD = g_DirectDraws.back().get();
     return DD_OK;
 }

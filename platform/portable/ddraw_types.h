@@ -1,6 +1,6 @@
-// DirectDraw for the portable build: result codes, flags, structures and the COM interfaces
-// with the method order of ddraw.h, so code written against them compiles unchanged on Windows.
-// Methods korvan does not use exist (the tables must line up) and return DDERR_UNSUPPORTED.
+// DirectDraw for the portable build: result codes, flags, structures and the COM interfaces,
+// named and laid out as in ddraw.h, so code written against them compiles unchanged on Windows.
+// The interfaces declare the methods korvan and its tests call, in ddraw.h's order.
 #pragma once
 
 #include "win32_types.h"
@@ -9,7 +9,6 @@
 #define _FACDD 0x876
 #define MAKE_DDHRESULT(code) MAKE_HRESULT(1, _FACDD, code)
 #define DD_OK S_OK
-#define DDERR_ALREADYINITIALIZED MAKE_DDHRESULT(5)
 #define DDERR_GENERIC E_FAIL
 #define DDERR_INVALIDCAPS MAKE_DDHRESULT(100)
 #define DDERR_INVALIDMODE MAKE_DDHRESULT(120)
@@ -72,7 +71,6 @@ struct DDCOLORKEY {
     DWORD dwColorSpaceLowValue;
     DWORD dwColorSpaceHighValue;
 };
-typedef DDCOLORKEY* LPDDCOLORKEY;
 
 struct DDSCAPS {
     DWORD dwCaps;
@@ -106,7 +104,6 @@ struct DDPIXELFORMAT {
         DWORD dwYUVAlphaBitMask;
     };
 };
-typedef DDPIXELFORMAT* LPDDPIXELFORMAT;
 
 struct DDSURFACEDESC {
     DWORD dwSize;
@@ -139,29 +136,14 @@ static_assert(sizeof(DDSURFACEDESC) == (sizeof(void*) == 8 ? 120 : 108), "DDSURF
 static_assert(offsetof(DDSURFACEDESC, ddpfPixelFormat) == (sizeof(void*) == 8 ? 80 : 72),
               "DDSURFACEDESC layout");
 
-// Structures passed only to methods korvan does not implement: declared, never defined.
-struct DDCAPS;
-struct DDBLTFX;
-struct DDBLTBATCH;
-struct DDOVERLAYFX;
-typedef DDCAPS* LPDDCAPS;
-typedef DDBLTFX* LPDDBLTFX;
-typedef DDBLTBATCH* LPDDBLTBATCH;
-typedef DDOVERLAYFX* LPDDOVERLAYFX;
-
 // ---- interfaces ----
 struct IDirectDraw;
 struct IDirectDraw2;
 struct IDirectDrawSurface;
 struct IDirectDrawPalette;
-struct IDirectDrawClipper;
 typedef IDirectDraw* LPDIRECTDRAW;
 typedef IDirectDrawSurface* LPDIRECTDRAWSURFACE;
 typedef IDirectDrawPalette* LPDIRECTDRAWPALETTE;
-typedef IDirectDrawClipper* LPDIRECTDRAWCLIPPER;
-
-typedef HRESULT(CALLBACK* LPDDENUMMODESCALLBACK)(LPDDSURFACEDESC, LPVOID);
-typedef HRESULT(CALLBACK* LPDDENUMSURFACESCALLBACK)(LPDIRECTDRAWSURFACE, LPDDSURFACEDESC, LPVOID);
 
 inline constexpr IID IID_IDirectDraw = {0x6C14DB80, 0xA733, 0x11CE,
                                         {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
@@ -173,114 +155,41 @@ inline constexpr IID IID_IDirectDrawPalette = {0x6C14DB84, 0xA733, 0x11CE,
                                                {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
 
 struct IDirectDraw : public IUnknown {
-    virtual HRESULT Compact() = 0;
-    virtual HRESULT CreateClipper(DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper,
-                                  IUnknown* pUnkOuter) = 0;
-    virtual HRESULT CreatePalette(DWORD dwFlags, LPPALETTEENTRY lpColorTable,
-                                  LPDIRECTDRAWPALETTE* lplpDDPalette, IUnknown* pUnkOuter) = 0;
     virtual HRESULT CreateSurface(LPDDSURFACEDESC lpDDSurfaceDesc, LPDIRECTDRAWSURFACE* lplpDDSurface,
                                   IUnknown* pUnkOuter) = 0;
-    virtual HRESULT DuplicateSurface(LPDIRECTDRAWSURFACE lpDDSurface,
-                                     LPDIRECTDRAWSURFACE* lplpDupDDSurface) = 0;
-    virtual HRESULT EnumDisplayModes(DWORD dwFlags, LPDDSURFACEDESC lpDDSurfaceDesc, LPVOID lpContext,
-                                     LPDDENUMMODESCALLBACK lpEnumModesCallback) = 0;
-    virtual HRESULT EnumSurfaces(DWORD dwFlags, LPDDSURFACEDESC lpDDSD, LPVOID lpContext,
-                                 LPDDENUMSURFACESCALLBACK lpEnumSurfacesCallback) = 0;
-    virtual HRESULT FlipToGDISurface() = 0;
-    virtual HRESULT GetCaps(LPDDCAPS lpDDDriverCaps, LPDDCAPS lpDDHELCaps) = 0;
-    virtual HRESULT GetDisplayMode(LPDDSURFACEDESC lpDDSurfaceDesc) = 0;
-    virtual HRESULT GetFourCCCodes(LPDWORD lpNumCodes, LPDWORD lpCodes) = 0;
-    virtual HRESULT GetGDISurface(LPDIRECTDRAWSURFACE* lplpGDIDDSurface) = 0;
-    virtual HRESULT GetMonitorFrequency(LPDWORD lpdwFrequency) = 0;
-    virtual HRESULT GetScanLine(LPDWORD lpdwScanLine) = 0;
-    virtual HRESULT GetVerticalBlankStatus(BOOL* lpbIsInVB) = 0;
-    virtual HRESULT Initialize(GUID* lpGUID) = 0;
-    virtual HRESULT RestoreDisplayMode() = 0;
     virtual HRESULT SetCooperativeLevel(HWND hWnd, DWORD dwFlags) = 0;
     virtual HRESULT SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP) = 0;
-    virtual HRESULT WaitForVerticalBlank(DWORD dwFlags, HANDLE hEvent) = 0;
 };
 
 struct IDirectDraw2 : public IUnknown {
-    virtual HRESULT Compact() = 0;
-    virtual HRESULT CreateClipper(DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper,
-                                  IUnknown* pUnkOuter) = 0;
     virtual HRESULT CreatePalette(DWORD dwFlags, LPPALETTEENTRY lpColorTable,
                                   LPDIRECTDRAWPALETTE* lplpDDPalette, IUnknown* pUnkOuter) = 0;
     virtual HRESULT CreateSurface(LPDDSURFACEDESC lpDDSurfaceDesc, LPDIRECTDRAWSURFACE* lplpDDSurface,
                                   IUnknown* pUnkOuter) = 0;
-    virtual HRESULT DuplicateSurface(LPDIRECTDRAWSURFACE lpDDSurface,
-                                     LPDIRECTDRAWSURFACE* lplpDupDDSurface) = 0;
-    virtual HRESULT EnumDisplayModes(DWORD dwFlags, LPDDSURFACEDESC lpDDSurfaceDesc, LPVOID lpContext,
-                                     LPDDENUMMODESCALLBACK lpEnumModesCallback) = 0;
-    virtual HRESULT EnumSurfaces(DWORD dwFlags, LPDDSURFACEDESC lpDDSD, LPVOID lpContext,
-                                 LPDDENUMSURFACESCALLBACK lpEnumSurfacesCallback) = 0;
     virtual HRESULT FlipToGDISurface() = 0;
-    virtual HRESULT GetCaps(LPDDCAPS lpDDDriverCaps, LPDDCAPS lpDDHELCaps) = 0;
-    virtual HRESULT GetDisplayMode(LPDDSURFACEDESC lpDDSurfaceDesc) = 0;
-    virtual HRESULT GetFourCCCodes(LPDWORD lpNumCodes, LPDWORD lpCodes) = 0;
-    virtual HRESULT GetGDISurface(LPDIRECTDRAWSURFACE* lplpGDIDDSurface) = 0;
-    virtual HRESULT GetMonitorFrequency(LPDWORD lpdwFrequency) = 0;
-    virtual HRESULT GetScanLine(LPDWORD lpdwScanLine) = 0;
-    virtual HRESULT GetVerticalBlankStatus(BOOL* lpbIsInVB) = 0;
-    virtual HRESULT Initialize(GUID* lpGUID) = 0;
-    virtual HRESULT RestoreDisplayMode() = 0;
     virtual HRESULT SetCooperativeLevel(HWND hWnd, DWORD dwFlags) = 0;
     virtual HRESULT SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP, DWORD dwRefreshRate,
                                    DWORD dwFlags) = 0;
-    virtual HRESULT WaitForVerticalBlank(DWORD dwFlags, HANDLE hEvent) = 0;
-    virtual HRESULT GetAvailableVidMem(LPDDSCAPS lpDDCaps, LPDWORD lpdwTotal, LPDWORD lpdwFree) = 0;
 };
 
 struct IDirectDrawSurface : public IUnknown {
-    virtual HRESULT AddAttachedSurface(LPDIRECTDRAWSURFACE lpDDSAttachedSurface) = 0;
-    virtual HRESULT AddOverlayDirtyRect(LPRECT lpRect) = 0;
-    virtual HRESULT Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE lpDDSrcSurface, LPRECT lpSrcRect,
-                        DWORD dwFlags, LPDDBLTFX lpDDBltFx) = 0;
-    virtual HRESULT BltBatch(LPDDBLTBATCH lpDDBltBatch, DWORD dwCount, DWORD dwFlags) = 0;
-    virtual HRESULT BltFast(DWORD dwX, DWORD dwY, LPDIRECTDRAWSURFACE lpDDSrcSurface, LPRECT lpSrcRect,
-                            DWORD dwTrans) = 0;
-    virtual HRESULT DeleteAttachedSurface(DWORD dwFlags, LPDIRECTDRAWSURFACE lpDDSAttachedSurface) = 0;
-    virtual HRESULT EnumAttachedSurfaces(LPVOID lpContext,
-                                         LPDDENUMSURFACESCALLBACK lpEnumSurfacesCallback) = 0;
-    virtual HRESULT EnumOverlayZOrders(DWORD dwFlags, LPVOID lpContext,
-                                       LPDDENUMSURFACESCALLBACK lpfnCallback) = 0;
     virtual HRESULT Flip(LPDIRECTDRAWSURFACE lpDDSurfaceTargetOverride, DWORD dwFlags) = 0;
     virtual HRESULT GetAttachedSurface(LPDDSCAPS lpDDSCaps,
                                        LPDIRECTDRAWSURFACE* lplpDDAttachedSurface) = 0;
-    virtual HRESULT GetBltStatus(DWORD dwFlags) = 0;
-    virtual HRESULT GetCaps(LPDDSCAPS lpDDSCaps) = 0;
-    virtual HRESULT GetClipper(LPDIRECTDRAWCLIPPER* lplpDDClipper) = 0;
-    virtual HRESULT GetColorKey(DWORD dwFlags, LPDDCOLORKEY lpDDColorKey) = 0;
     virtual HRESULT GetDC(HDC* lphDC) = 0;
-    virtual HRESULT GetFlipStatus(DWORD dwFlags) = 0;
-    virtual HRESULT GetOverlayPosition(LPLONG lplX, LPLONG lplY) = 0;
     virtual HRESULT GetPalette(LPDIRECTDRAWPALETTE* lplpDDPalette) = 0;
-    virtual HRESULT GetPixelFormat(LPDDPIXELFORMAT lpDDPixelFormat) = 0;
     virtual HRESULT GetSurfaceDesc(LPDDSURFACEDESC lpDDSurfaceDesc) = 0;
-    virtual HRESULT Initialize(LPDIRECTDRAW lpDD, LPDDSURFACEDESC lpDDSurfaceDesc) = 0;
     virtual HRESULT IsLost() = 0;
     virtual HRESULT Lock(LPRECT lpDestRect, LPDDSURFACEDESC lpDDSurfaceDesc, DWORD dwFlags,
                          HANDLE hEvent) = 0;
     virtual HRESULT ReleaseDC(HDC hDC) = 0;
     virtual HRESULT Restore() = 0;
-    virtual HRESULT SetClipper(LPDIRECTDRAWCLIPPER lpDDClipper) = 0;
-    virtual HRESULT SetColorKey(DWORD dwFlags, LPDDCOLORKEY lpDDColorKey) = 0;
-    virtual HRESULT SetOverlayPosition(LONG lX, LONG lY) = 0;
     virtual HRESULT SetPalette(LPDIRECTDRAWPALETTE lpDDPalette) = 0;
     virtual HRESULT Unlock(LPVOID lpSurfaceData) = 0;
-    virtual HRESULT UpdateOverlay(LPRECT lpSrcRect, LPDIRECTDRAWSURFACE lpDDDestSurface,
-                                  LPRECT lpDestRect, DWORD dwFlags, LPDDOVERLAYFX lpDDOverlayFx) = 0;
-    virtual HRESULT UpdateOverlayDisplay(DWORD dwFlags) = 0;
-    virtual HRESULT UpdateOverlayZOrder(DWORD dwFlags, LPDIRECTDRAWSURFACE lpDDSReference) = 0;
 };
 
 struct IDirectDrawPalette : public IUnknown {
-    virtual HRESULT GetCaps(LPDWORD lpdwCaps) = 0;
     virtual HRESULT GetEntries(DWORD dwFlags, DWORD dwBase, DWORD dwNumEntries,
-                               LPPALETTEENTRY lpEntries) = 0;
-    virtual HRESULT Initialize(LPDIRECTDRAW lpDD, DWORD dwFlags, LPPALETTEENTRY lpDDColorTable) = 0;
-    virtual HRESULT SetEntries(DWORD dwFlags, DWORD dwStartingEntry, DWORD dwCount,
                                LPPALETTEENTRY lpEntries) = 0;
 };
 

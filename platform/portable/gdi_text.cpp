@@ -12,7 +12,6 @@
 #include <array>
 #include <map>
 #include <memory>
-#include <string>
 
 namespace portable {
 
@@ -39,18 +38,12 @@ struct CFontFace {
     std::array<std::unique_ptr<CGlyph>, 256> glyphs;
 };
 
-struct CFontObject {
-    int nCellHeight;
-};
-
 struct CDeviceContext {
     SSurfaceView view;
     int nBkMode = OPAQUE;
     COLORREF textColor = RGB(0, 0, 0);
     COLORREF bkColor = RGB(255, 255, 255);
     UINT nAlign = TA_LEFT | TA_TOP;
-    HGDIOBJ hFont;
-    HGDIOBJ hBrush;
     bool bOpen = true;  // released contexts keep their entry for the next GetDC
 };
 
@@ -59,7 +52,6 @@ constexpr std::uintptr_t kStockBase = 0x20000;
 constexpr std::uintptr_t kStockCount = 20;
 std::uintptr_t g_nNextFont = 0x30000;
 std::uintptr_t g_nNextDC = 0x40000;
-std::map<std::uintptr_t, CFontObject> g_Fonts;
 std::map<std::uintptr_t, CDeviceContext> g_DCs;
 std::map<int, CFontFace> g_Faces;  // by cell height
 FT_Library g_FreeType = nullptr;
@@ -68,24 +60,6 @@ FT_Face g_Face = nullptr;
 HGDIOBJ StockHandle(int nIndex)
 {
     return reinterpret_cast<HGDIOBJ>(kStockBase + static_cast<std::uintptr_t>(nIndex));
-}
-
-bool IsStock(HGDIOBJ h)
-{
-    const auto n = reinterpret_cast<std::uintptr_t>(h);
-    return n >= kStockBase && n < kStockBase + kStockCount;
-}
-
-bool IsStockFont(HGDIOBJ h)
-{
-    return h == StockHandle(SYSTEM_FONT) || h == StockHandle(ANSI_FIXED_FONT) ||
-           h == StockHandle(ANSI_VAR_FONT) || h == StockHandle(OEM_FIXED_FONT) ||
-           h == StockHandle(DEFAULT_GUI_FONT);
-}
-
-bool IsFont(HGDIOBJ h)
-{
-    return IsStockFont(h) || g_Fonts.count(reinterpret_cast<std::uintptr_t>(h));
 }
 
 CDeviceContext* FindDC(HDC hDC)
@@ -115,7 +89,14 @@ bool LoadFace()
                               &g_Face) == 0;
 }
 
-// Sizes the face so that ascender + descender fill the cell.
+// The face's size for a cell: ascender + descender fill it.
+FT_UInt PixelsPerEm(int nCellHeight)
+{
+    const long nUnitsTall = g_Face->ascender - g_Face->descender;
+    return static_cast<FT_UInt>(
+        std::max(1L, nCellHeight * static_cast<long>(g_Face->units_per_EM) / nUnitsTall));
+}
+
 CFontFace* FaceForHeight(int nCellHeight)
 {
     auto it = g_Faces.find(nCellHeight);
@@ -123,9 +104,7 @@ CFontFace* FaceForHeight(int nCellHeight)
         return &it->second;
     if (!LoadFace())
         return nullptr;
-    const long nUnitsTall = g_Face->ascender - g_Face->descender;
-    const auto nPixelsPerEm = static_cast<FT_UInt>(
-        std::max(1L, nCellHeight * static_cast<long>(g_Face->units_per_EM) / nUnitsTall));
+    const FT_UInt nPixelsPerEm = PixelsPerEm(nCellHeight);
     CFontFace& face = g_Faces[nCellHeight];
     face.nCellHeight = nCellHeight;
     face.nAscent = static_cast<int>(g_Face->ascender * static_cast<long>(nPixelsPerEm) /
@@ -140,10 +119,7 @@ const CGlyph& GlyphOf(CFontFace& face, unsigned char c)
     if (pGlyph)
         return *pGlyph;
     pGlyph = std::make_unique<CGlyph>();
-    const long nUnitsTall = g_Face->ascender - g_Face->descender;
-    const auto nPixelsPerEm = static_cast<FT_UInt>(
-        std::max(1L, face.nCellHeight * static_cast<long>(g_Face->units_per_EM) / nUnitsTall));
-    if (FT_Set_Pixel_Sizes(g_Face, 0, nPixelsPerEm) != 0)
+    if (FT_Set_Pixel_Sizes(g_Face, 0, PixelsPerEm(face.nCellHeight)) != 0)
         return *pGlyph;
     const FT_UInt nIndex = FT_Get_Char_Index(g_Face, ToUnicode(c));
     if (FT_Load_Glyph(g_Face, nIndex, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0)
@@ -226,18 +202,25 @@ void DrawGlyph(const SSurfaceView& view, const CGlyph& glyph, int x, int y, int 
     }
 }
 
+// A line with its first cell's top-left at (x, y); glyphs wholly left of the surface are only
+// measured.
+void DrawGlyphs(const SSurfaceView& view, CFontFace& face, int x, int y, LPCSTR lpString, int c,
+                std::uint32_t nInk)
+{
+    for (int i = 0; i < c && x < view.nWidth; ++i) {
+        const CGlyph& glyph = GlyphOf(face, static_cast<unsigned char>(lpString[i]));
+        if (x + face.nMaxAdvance > 0)
+            DrawGlyph(view, glyph, x, y, face.nAscent, nInk);
+        x += glyph.nAdvance;
+    }
+}
+
 int TextWidth(CFontFace& face, LPCSTR lpString, int c)
 {
     int nWidth = 0;
     for (int i = 0; i < c; ++i)
         nWidth += GlyphOf(face, static_cast<unsigned char>(lpString[i])).nAdvance;
     return nWidth;
-}
-
-int CellHeightOf(HGDIOBJ hFont)
-{
-    auto it = g_Fonts.find(reinterpret_cast<std::uintptr_t>(hFont));
-    return it == g_Fonts.end() ? kSystemFontHeight : it->second.nCellHeight;
 }
 
 }  // namespace
@@ -256,8 +239,6 @@ HDC OpenSurfaceDC(const SSurfaceView& view)
     CDeviceContext& dc = g_DCs[nHandle];
     dc = CDeviceContext{};
     dc.view = view;
-    dc.hFont = StockHandle(SYSTEM_FONT);
-    dc.hBrush = StockHandle(WHITE_BRUSH);
     return reinterpret_cast<HDC>(nHandle);
 }
 
@@ -276,21 +257,13 @@ int MeasureTextLine(int nCellHeight, const char* pszText, int nLength)
 void DrawTextLine(const SSurfaceView& view, int x, int y, const char* pszText, int nLength,
                   int nCellHeight, COLORREF color)
 {
-    CFontFace* pFace = FaceForHeight(nCellHeight);
-    if (!pFace)
-        return;
-    const std::uint32_t nInk = PixelOf(view, color);
-    for (int i = 0; i < nLength && x < view.nWidth; ++i) {
-        const CGlyph& glyph = GlyphOf(*pFace, static_cast<unsigned char>(pszText[i]));
-        DrawGlyph(view, glyph, x, y, pFace->nAscent, nInk);
-        x += glyph.nAdvance;
-    }
+    if (CFontFace* pFace = FaceForHeight(nCellHeight))
+        DrawGlyphs(view, *pFace, x, y, pszText, nLength, PixelOf(view, color));
 }
 
 void ResetGdi()
 {
     g_DCs.clear();
-    g_Fonts.clear();
 }
 
 }  // namespace portable
@@ -302,49 +275,16 @@ HGDIOBJ WINAPI GetStockObject(int i)
     return i >= 0 && static_cast<std::uintptr_t>(i) < kStockCount ? StockHandle(i) : nullptr;
 }
 
-HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h)
-{
-    CDeviceContext* pDC = FindDC(hdc);
-    if (!pDC || !h)
-        return nullptr;
-    HGDIOBJ hPrevious;
-    if (IsFont(h)) {
-        hPrevious = pDC->hFont;
-        pDC->hFont = h;
-    } else if (IsStock(h)) {
-        hPrevious = pDC->hBrush;
-        pDC->hBrush = h;
-    } else {
-        return nullptr;
-    }
-    return hPrevious;
-}
-
-BOOL WINAPI DeleteObject(HGDIOBJ ho)
-{
-    if (IsStock(ho))
-        return TRUE;  // deleting a stock object is allowed and does nothing
-    auto it = g_Fonts.find(reinterpret_cast<std::uintptr_t>(ho));
-    if (it == g_Fonts.end())
-        return FALSE;
-    for (auto& entry : g_DCs)
-        if (entry.second.bOpen && entry.second.hFont == ho)
-            return FALSE;  // still selected into a device context
-    g_Fonts.erase(it);
-    return TRUE;
-}
-
-HFONT WINAPI CreateFontA(int cHeight, int /*cWidth*/, int /*cEscapement*/, int /*cOrientation*/,
+HFONT WINAPI CreateFontA(int /*cHeight*/, int /*cWidth*/, int /*cEscapement*/, int /*cOrientation*/,
                          int /*cWeight*/, DWORD /*bItalic*/, DWORD /*bUnderline*/,
                          DWORD /*bStrikeOut*/, DWORD /*iCharSet*/, DWORD /*iOutPrecision*/,
                          DWORD /*iClipPrecision*/, DWORD /*iQuality*/, DWORD /*iPitchAndFamily*/,
                          LPCSTR /*pszFaceName*/)
 {
-    // Every face maps to the embedded one; only the height is honoured (0 = the default).
-    const int nCell = cHeight == 0 ? kSystemFontHeight : std::min(std::abs(cHeight), 256);
+    // Fonts are made but never selected (there is no SelectObject): text is always drawn in the
+    // system font, so a font is only a new handle.
     const std::uintptr_t nHandle = g_nNextFont;
     g_nNextFont += 0x10;
-    g_Fonts[nHandle] = CFontObject{nCell};
     return reinterpret_cast<HFONT>(nHandle);
 }
 
@@ -358,12 +298,6 @@ int WINAPI SetBkMode(HDC hdc, int mode)
     return nPrevious;
 }
 
-int WINAPI GetBkMode(HDC hdc)
-{
-    CDeviceContext* pDC = FindDC(hdc);
-    return pDC ? pDC->nBkMode : 0;
-}
-
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color)
 {
     CDeviceContext* pDC = FindDC(hdc);
@@ -372,12 +306,6 @@ COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color)
     const COLORREF previous = pDC->bkColor;
     pDC->bkColor = color;
     return previous;
-}
-
-COLORREF WINAPI GetBkColor(HDC hdc)
-{
-    CDeviceContext* pDC = FindDC(hdc);
-    return pDC ? pDC->bkColor : CLR_INVALID;
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color)
@@ -390,12 +318,6 @@ COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color)
     return previous;
 }
 
-COLORREF WINAPI GetTextColor(HDC hdc)
-{
-    CDeviceContext* pDC = FindDC(hdc);
-    return pDC ? pDC->textColor : CLR_INVALID;
-}
-
 UINT WINAPI SetTextAlign(HDC hdc, UINT align)
 {
     CDeviceContext* pDC = FindDC(hdc);
@@ -406,12 +328,6 @@ UINT WINAPI SetTextAlign(HDC hdc, UINT align)
     return nPrevious;
 }
 
-UINT WINAPI GetTextAlign(HDC hdc)
-{
-    CDeviceContext* pDC = FindDC(hdc);
-    return pDC ? pDC->nAlign : GDI_ERROR;
-}
-
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c)
 {
     HRESULT hr;
@@ -420,7 +336,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c)
     CDeviceContext* pDC = FindDC(hdc);
     if (!pDC || c < 0 || (c > 0 && !lpString))
         return FALSE;
-    CFontFace* pFace = FaceForHeight(CellHeightOf(pDC->hFont));
+    CFontFace* pFace = FaceForHeight(kSystemFontHeight);
     if (!pFace)
         return FALSE;
     const SSurfaceView& view = pDC->view;
@@ -443,12 +359,6 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c)
     if (pDC->nBkMode == OPAQUE)
         FillRect(view, x, y, x + TextWidth(*pFace, lpString, c), y + pFace->nCellHeight,
                  PixelOf(view, pDC->bkColor));
-    const std::uint32_t nInk = PixelOf(view, pDC->textColor);
-    for (int i = 0; i < c && x < view.nWidth; ++i) {
-        const CGlyph& glyph = GlyphOf(*pFace, static_cast<unsigned char>(lpString[i]));
-        if (x + pFace->nMaxAdvance > 0)
-            DrawGlyph(view, glyph, x, y, pFace->nAscent, nInk);
-        x += glyph.nAdvance;
-    }
+    DrawGlyphs(view, *pFace, x, y, lpString, c, PixelOf(view, pDC->textColor));
     return TRUE;
 }

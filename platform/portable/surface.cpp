@@ -111,11 +111,23 @@ void CSurface::Present(bool bCountAsFrame)
     PresentPicture(m_Format, m_Memory.data(), m_nPitch, pPalette, bCountAsFrame);
 }
 
+// Everything but the memory; the caller's dwSize is kept.
 void CSurface::Describe(DDSURFACEDESC& desc) const
 {
-    DescribeMode(m_Format, desc);
-    desc.dwFlags |= DDSD_CAPS;
+    const DWORD dwSize = desc.dwSize;
+    desc = DDSURFACEDESC{};
+    desc.dwSize = dwSize;
+    desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT;
+    desc.dwWidth = kScreenWidth;
+    desc.dwHeight = kScreenHeight;
     desc.lPitch = m_nPitch;
+    const SPixelFormat pf = PixelFormatOf(m_Format);
+    desc.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
+    desc.ddpfPixelFormat.dwFlags = pf.dwFlags;
+    desc.ddpfPixelFormat.dwRGBBitCount = pf.dwBitCount;
+    desc.ddpfPixelFormat.dwRBitMask = pf.dwRMask;
+    desc.ddpfPixelFormat.dwGBitMask = pf.dwGMask;
+    desc.ddpfPixelFormat.dwBBitMask = pf.dwBMask;
     desc.ddsCaps.dwCaps = m_dwCaps;
     if (IsRoot() && m_Chain.size() > 1) {
         desc.dwFlags |= DDSD_BACKBUFFERCOUNT;
@@ -334,28 +346,6 @@ HRESULT CSurface::GetSurfaceDesc(LPDDSURFACEDESC lpDesc)
     return DD_OK;
 }
 
-HRESULT CSurface::GetCaps(LPDDSCAPS lpCaps)
-{
-    if (m_bDead)
-        return DDERR_INVALIDOBJECT;
-    if (!lpCaps)
-        return DDERR_INVALIDPARAMS;
-    lpCaps->dwCaps = m_dwCaps;
-    return DD_OK;
-}
-
-HRESULT CSurface::GetPixelFormat(LPDDPIXELFORMAT lpFormat)
-{
-    if (m_bDead)
-        return DDERR_INVALIDOBJECT;
-    if (!lpFormat)
-        return DDERR_INVALIDPARAMS;
-    DDSURFACEDESC desc{};
-    Describe(desc);
-    *lpFormat = desc.ddpfPixelFormat;
-    return DD_OK;
-}
-
 HRESULT CSurface::SetPalette(LPDIRECTDRAWPALETTE lpPalette)
 {
     if (m_bDead)
@@ -389,11 +379,10 @@ HRESULT CSurface::GetPalette(LPDIRECTDRAWPALETTE* lplpPalette)
 
 // ---- CPalette ----
 
-CPalette* CPalette::Create(DWORD dwCaps, const PALETTEENTRY* pEntries)
+CPalette* CPalette::Create(const PALETTEENTRY* pEntries)
 {
     g_Palettes.push_back(std::make_unique<CPalette>());
     CPalette* pPalette = g_Palettes.back().get();
-    pPalette->m_dwCaps = dwCaps;
     std::memcpy(pPalette->m_Entries, pEntries, sizeof(pPalette->m_Entries));
     return pPalette;
 }
@@ -419,16 +408,6 @@ ULONG CPalette::Release()
     return nLeft;
 }
 
-HRESULT CPalette::GetCaps(LPDWORD lpdwCaps)
-{
-    if (m_bDead)
-        return DDERR_INVALIDOBJECT;
-    if (!lpdwCaps)
-        return DDERR_INVALIDPARAMS;
-    *lpdwCaps = m_dwCaps;
-    return DD_OK;
-}
-
 HRESULT CPalette::GetEntries(DWORD /*dwFlags*/, DWORD dwBase, DWORD dwNumEntries,
                              LPPALETTEENTRY lpEntries)
 {
@@ -437,17 +416,6 @@ HRESULT CPalette::GetEntries(DWORD /*dwFlags*/, DWORD dwBase, DWORD dwNumEntries
     if (!lpEntries || dwBase > 256 || dwNumEntries > 256 - dwBase)
         return DDERR_INVALIDPARAMS;
     std::memcpy(lpEntries, m_Entries + dwBase, dwNumEntries * sizeof(PALETTEENTRY));
-    return DD_OK;
-}
-
-HRESULT CPalette::SetEntries(DWORD /*dwFlags*/, DWORD dwStartingEntry, DWORD dwCount,
-                             LPPALETTEENTRY lpEntries)
-{
-    if (m_bDead)
-        return DDERR_INVALIDOBJECT;
-    if (!lpEntries || dwStartingEntry > 256 || dwCount > 256 - dwStartingEntry)
-        return DDERR_INVALIDPARAMS;
-    std::memcpy(m_Entries + dwStartingEntry, lpEntries, dwCount * sizeof(PALETTEENTRY));
     return DD_OK;
 }
 

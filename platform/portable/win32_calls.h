@@ -20,12 +20,10 @@ HWND WINAPI SetFocus(HWND hWnd);
 HWND WINAPI GetFocus(void);
 int WINAPI GetSystemMetrics(int nIndex);
 int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount);
-BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString);
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 HCURSOR WINAPI SetCursor(HCURSOR hCursor);
-int WINAPI ShowCursor(BOOL bShow);
 
 BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
 BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
@@ -33,7 +31,6 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
 BOOL WINAPI TranslateMessage(const MSG* lpMsg);
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg);
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
-LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 VOID WINAPI PostQuitMessage(int nExitCode);
 
@@ -44,20 +41,14 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 
 // ---- GDI ----
 HGDIOBJ WINAPI GetStockObject(int i);
-HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h);
-BOOL WINAPI DeleteObject(HGDIOBJ ho);
 HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight,
                          DWORD bItalic, DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet,
                          DWORD iOutPrecision, DWORD iClipPrecision, DWORD iQuality,
                          DWORD iPitchAndFamily, LPCSTR pszFaceName);
 int WINAPI SetBkMode(HDC hdc, int mode);
-int WINAPI GetBkMode(HDC hdc);
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
-COLORREF WINAPI GetBkColor(HDC hdc);
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color);
-COLORREF WINAPI GetTextColor(HDC hdc);
 UINT WINAPI SetTextAlign(HDC hdc, UINT align);
-UINT WINAPI GetTextAlign(HDC hdc);
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c);
 
 // ---- KERNEL32: strings, resources, time ----

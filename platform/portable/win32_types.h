@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #define WINAPI
 #define CALLBACK
@@ -17,11 +18,9 @@ typedef std::uint32_t DWORD;
 typedef std::int32_t LONG;
 typedef std::uint32_t ULONG;
 typedef unsigned int UINT;
-typedef int INT;
 typedef WORD ATOM;
 typedef LONG HRESULT;
 typedef std::uintptr_t UINT_PTR;
-typedef std::intptr_t INT_PTR;
 typedef std::uintptr_t ULONG_PTR;
 typedef std::intptr_t LONG_PTR;
 typedef std::uintptr_t DWORD_PTR;
@@ -32,8 +31,6 @@ typedef DWORD COLORREF;
 typedef void* LPVOID;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
-typedef DWORD* LPDWORD;
-typedef LONG* LPLONG;
 typedef void* HANDLE;
 
 #define TRUE 1
@@ -52,7 +49,6 @@ KORVAN_DECLARE_HANDLE(HDC);
 KORVAN_DECLARE_HANDLE(HFONT);
 KORVAN_DECLARE_HANDLE(HMENU);
 KORVAN_DECLARE_HANDLE(HRSRC);
-KORVAN_DECLARE_HANDLE(HPALETTE);
 #undef KORVAN_DECLARE_HANDLE
 typedef HINSTANCE HMODULE;
 typedef HICON HCURSOR;
@@ -68,19 +64,12 @@ struct GUID {
 };
 typedef GUID IID;
 typedef const IID& REFIID;
-typedef const GUID& REFGUID;
 
 inline bool operator==(const GUID& a, const GUID& b)
 {
-    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3)
-        return false;
-    for (int i = 0; i < 8; ++i)
-        if (a.Data4[i] != b.Data4[i])
-            return false;
-    return true;
+    return std::memcmp(&a, &b, sizeof(GUID)) == 0;  // 16 bytes, no padding
 }
 inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
-inline BOOL IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
 
 inline constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000,
                                      {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -92,14 +81,12 @@ struct IUnknown {
 };
 
 #define S_OK ((HRESULT)0L)
-#define S_FALSE ((HRESULT)1L)
 #define E_NOTIMPL ((HRESULT)0x80004001L)
 #define E_NOINTERFACE ((HRESULT)0x80004002L)
 #define E_POINTER ((HRESULT)0x80004003L)
 #define E_FAIL ((HRESULT)0x80004005L)
 #define E_OUTOFMEMORY ((HRESULT)0x8007000EL)
 #define E_INVALIDARG ((HRESULT)0x80070057L)
-#define CO_E_NOTINITIALIZED ((HRESULT)0x800401F0L)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
 #define MAKE_HRESULT(sev, fac, code) \
     ((HRESULT)(((unsigned long)(sev) << 31) | ((unsigned long)(fac) << 16) | ((unsigned long)(code))))
@@ -181,17 +168,10 @@ typedef MSG* LPMSG;
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
 
-#define WS_OVERLAPPED 0x00000000L
 #define WS_POPUP 0x80000000L
 #define WS_VISIBLE 0x10000000L
-#define WS_CAPTION 0x00C00000L
 #define WS_BORDER 0x00800000L
 #define WS_SYSMENU 0x00080000L
-#define WS_THICKFRAME 0x00040000L
-#define WS_MINIMIZEBOX 0x00020000L
-#define WS_MAXIMIZEBOX 0x00010000L
-#define WS_OVERLAPPEDWINDOW \
-    (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define WS_POPUPWINDOW (WS_POPUP | WS_BORDER | WS_SYSMENU)
 #define WS_EX_TOPMOST 0x00000008L
 
@@ -255,19 +235,10 @@ typedef MSG* LPMSG;
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
 
 #define MB_OK 0x00000000L
-#define MB_ICONHAND 0x00000010L
-#define MB_ICONEXCLAMATION 0x00000030L
-#define MB_ICONASTERISK 0x00000040L
 #define IDOK 1
 
 // ---- GDI ----
-#define WHITE_BRUSH 0
 #define BLACK_BRUSH 4
-#define OEM_FIXED_FONT 10
-#define ANSI_FIXED_FONT 11
-#define ANSI_VAR_FONT 12
-#define SYSTEM_FONT 13
-#define DEFAULT_GUI_FONT 17
 
 #define TRANSPARENT 1
 #define OPAQUE 2

@@ -62,7 +62,6 @@ bool g_bEnding = false;  // the run was ended from outside and its main window d
 HWND g_hFocus = nullptr;
 HWND g_hMainWindow = nullptr;  // the first window shown: the one the display shows
 HCURSOR g_hCursor = kArrowCursor;
-int g_nCursorCount = 0;
 
 std::string UpperCase(const char* psz)
 {
@@ -257,7 +256,6 @@ void ResetWindowManager()
     g_hFocus = nullptr;
     g_hMainWindow = nullptr;
     g_hCursor = kArrowCursor;
-    g_nCursorCount = 0;
 }
 
 bool WaitForMessage(HWND hFilter, UINT nMin, UINT nMax)
@@ -422,15 +420,6 @@ int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount)
     return nCopy;
 }
 
-BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString)
-{
-    CWindow* pWindow = FindWindow(hWnd);
-    if (!pWindow)
-        return FALSE;
-    pWindow->strTitle = lpString ? lpString : "";
-    return TRUE;
-}
-
 // ---- cursors and icons ----
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName)
@@ -454,15 +443,8 @@ HCURSOR WINAPI SetCursor(HCURSOR hCursor)
 {
     HCURSOR hPrevious = g_hCursor;
     g_hCursor = hCursor;
-    Display().SetCursorVisible(hCursor != nullptr && g_nCursorCount >= 0);
+    Display().SetCursorVisible(hCursor != nullptr);
     return hPrevious;
-}
-
-int WINAPI ShowCursor(BOOL bShow)
-{
-    g_nCursorCount += bShow ? 1 : -1;
-    Display().SetCursorVisible(g_hCursor != nullptr && g_nCursorCount >= 0);
-    return g_nCursorCount;
 }
 
 // ---- messages ----
@@ -546,11 +528,6 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM /*wParam*/, LPARAM lPa
     default:
         return 0;
     }
-}
-
-LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
-{
-    return SendToWindow(hWnd, Msg, wParam, lParam);
 }
 
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
