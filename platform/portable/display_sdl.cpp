@@ -24,7 +24,7 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <deque>
+#include <list>
 #include <sstream>
 #include <string>
 
@@ -56,7 +56,9 @@ struct CDrawnBoxUp {
     bool bPressed = false;              // the mouse went down on OK
     bool bDone = false;
 };
-std::deque<CDrawnBoxUp> g_Boxes;  // the innermost last
+// The innermost last. A list, not a deque: a deque allocates as it is made, before main(), where
+// running out of memory cannot be told in one line; and a list keeps g_pBox valid as boxes come.
+std::list<CDrawnBoxUp> g_Boxes;
 CDrawnBoxUp* g_pBox = nullptr;     // the innermost, or nullptr
 
 bool IsBoxInMainWindow()
