@@ -34,8 +34,10 @@ const morePictures = async (page, count) => {
   const start = await page.evaluate(() => window.korvan.pictures);
   await page.waitForFunction((n) => window.korvan.pictures >= n, kWait, start + count);
 };
+// Shown or hidden, and done moving (they slide in and out).
 const controlsShown = (page, shown) => page.waitForFunction(
-  (want) => (getComputedStyle(document.getElementById('touch')).visibility === 'visible') === want,
+  (want) => (getComputedStyle(document.getElementById('touch')).visibility === 'visible') === want &&
+            document.getElementById('touch').getAnimations().length === 0,
   kWait, shown);
 
 // Sizes of what a finger can reach now, and whether the picture is 4:3 and whole.
@@ -72,6 +74,7 @@ async function touchControls(page, url) {
     .then(() => page.evaluate(() => window.korvan.wakeLock));
 
   const about = await tapForBox(page, '#touch-about');
+  await controlsShown(page, false);  // a box takes them away
   const portraitBox = await layout(page);
   await shot(page, 'portrait-about');
   await page.tap('#box-ok');
@@ -88,6 +91,7 @@ async function touchControls(page, url) {
   const landscape = await layout(page);
   await shot(page, 'landscape-controls');
   const credits = await tapForBox(page, '#touch-end');
+  await controlsShown(page, false);
   const landscapeBox = await layout(page);
   await shot(page, 'landscape-credits');
   await page.tap('#box-ok');
