@@ -56,7 +56,9 @@ struct SKeyEvent {
     UINT nVk;
 };
 std::deque<SKeyEvent> g_PendingKeys;
-std::vector<std::uint8_t> g_Rgba(kScreenWidth * kScreenHeight * 4, 0);
+// The page's picture, made on the first: memory asked for before main() cannot be refused in one
+// clear line.
+std::vector<std::uint8_t> g_Rgba;
 
 // Virtual-key code of a DOM keyCode (which already uses the Win32 numbers for these keys);
 // 0 for keys the program never sees.
@@ -177,6 +179,7 @@ void ShowPicture()
 {
     if (!g_bWindowShown)
         return;
+    g_Rgba.resize(static_cast<std::size_t>(kScreenWidth) * kScreenHeight * 4);
     ShownWords(WordOrder::Rgba, g_Rgba.data(), kScreenWidth * 4);
     EM_ASM({ Module.page.showPicture(HEAPU8.subarray($0, $0 + $1)); }, g_Rgba.data(),
            static_cast<int>(g_Rgba.size()));
