@@ -1,43 +1,29 @@
 // The browser display of the portable platform (WebAssembly), in place of display_sdl.cpp: the
-// only file that knows the page. The emulated 640x480 screen is the page's canvas; each flipped
-// picture (already RGB, present.cpp) is put into it as RGBA, and the page's CSS scales it to fit
-// at 4:3 with nearest-pixel scaling. Keys, focus and visibility arrive as html5.h callbacks and
-// wait in a small queue until PumpEvents turns them into window messages, as SDL's event
-// queue does on the desktop. Message boxes are modal dialogs of the page (its `Module.page`),
-// waited for by message_box.cpp's loop as on the desktop.
+// only file that knows the page. The program runs in a worker of the page, so that neither its
+// start-up nor its frames hold up the page's own thread; korvan.js's worker part (web/worker.js)
+// is its `Module.page`, which passes everything on to the page (index.html) and back:
+//  - the emulated 640x480 screen is the page's canvas: each flipped picture is handed over as
+//    RGBA, and the page's CSS scales it to fit at 4:3 with nearest-pixel scaling;
+//  - keys, focus and visibility wait in the worker until PumpEvents turns them into window
+//    messages, as SDL's event queue does on the desktop (the page has already kept the keys the
+//    intro uses from the browser);
+//  - message boxes are modal dialogs of the page, waited for by message_box.cpp's loop as on
+//    the desktop.
 //
 // The program's blocking waits (GetMessage, Sleep, a message box, Flip) run under ASYNCIFY: each
-// goes through emscripten_sleep or WaitForRefresh, which hand control back to the browser until
-// the wait is over. Flip waits for the browser's next frame (requestAnimationFrame), its vsync,
-// as DirectDraw's Flip waits for the display's refresh: a new picture on every refresh at 60 Hz,
-// the timer's 100 a second on a faster display, never two pictures in one refresh.
-// html5.h calls used: emscripten_set_keydown/keyup_callback, emscripten_set_focus/blur_callback,
-// emscripten_set_visibilitychange_callback, emscripten_sleep, emscripten_get_now.
+// goes through emscripten_sleep or WaitForRefresh, which hand control back to the worker until
+// the wait is over. Flip waits for the page's next frame (requestAnimationFrame), the browser's
+// vsync, as DirectDraw's Flip waits for the display's refresh: a new picture on every refresh
+// at 60 Hz, the timer's 100 a second on a faster display, never two pictures in one refresh.
 #include "world.h"
 
 #include <emscripten.h>
-#include <emscripten/html5.h>
 
-#include <deque>
 #include <vector>
 
-// Returns at the browser's next animation frame, where the picture just put into the canvas is
-// painted. A hidden tab has no animation frames: there (or once the tab becomes hidden) it
-// returns at once, and the program, no longer active, stops flipping.
-EM_ASYNC_JS(void, WaitForRefresh, (), {
-    await new Promise((resolve) => {
-        if (document.hidden) {
-            setTimeout(resolve, 0);
-            return;
-        }
-        const done = () => {
-            document.removeEventListener('visibilitychange', done);
-            resolve();
-        };
-        document.addEventListener('visibilitychange', done);
-        requestAnimationFrame(done);
-    });
-});
+// Returns once the page has painted the picture just handed over, at its next animation frame;
+// at once while the page is hidden (where the program, no longer active, stops flipping).
+EM_ASYNC_JS(void, WaitForRefresh, (), { await Module.page.refreshed(); });
 
 namespace portable {
 namespace {
@@ -48,98 +34,16 @@ constexpr unsigned kBoxPollMs = 15;
 bool g_bStarted = false;
 bool g_bWindowShown = false;
 int g_nBoxes = 0;  // boxes up, the innermost the page's dialog
-// The page is active while the window has the focus and the tab is visible.
-bool g_bFocused = true;
-bool g_bVisible = true;
-struct SKeyEvent {
-    UINT nMsg;
-    UINT nVk;
-};
-std::deque<SKeyEvent> g_PendingKeys;
-// The page's picture, made on the first: memory asked for before main() cannot be refused in one
-// clear line.
+// The picture handed to the page, made on the first: memory asked for before main() cannot be
+// refused in one clear line.
 std::vector<std::uint8_t> g_Rgba;
-
-// Virtual-key code of a DOM keyCode (which already uses the Win32 numbers for these keys);
-// 0 for keys the program never sees.
-UINT VirtualKeyOf(unsigned long nKeyCode)
-{
-    if ((nKeyCode >= 'A' && nKeyCode <= 'Z') || (nKeyCode >= '0' && nKeyCode <= '9'))
-        return static_cast<UINT>(nKeyCode);
-    if (nKeyCode >= VK_F1 && nKeyCode <= VK_F1 + 11)
-        return static_cast<UINT>(nKeyCode);
-    switch (nKeyCode) {
-    case VK_ESCAPE: case VK_RETURN: case VK_SPACE: case VK_BACK: case VK_TAB:
-    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
-    case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE: case VK_PAUSE:
-    case VK_SHIFT: case VK_CONTROL: case VK_MENU:
-        return static_cast<UINT>(nKeyCode);
-    default:
-        return 0;
-    }
-}
-
-// Keys whose browser meaning (help, scrolling, stopping the load) would fight the intro's.
-// Reload, the browser's fullscreen, developer tools and every shortcut with a modifier stay
-// the browser's.
-bool KeepFromBrowser(UINT nVk, const EmscriptenKeyboardEvent& key)
-{
-    if (key.ctrlKey || key.altKey || key.metaKey)
-        return false;
-    switch (nVk) {
-    case VK_F1: case VK_ESCAPE: case VK_RETURN: case VK_SPACE: case VK_BACK:
-    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
-    case VK_PRIOR: case VK_NEXT:
-        return true;
-    default:
-        return false;
-    }
-}
-
-EM_BOOL OnKey(int nEventType, const EmscriptenKeyboardEvent* pKey, void*)
-{
-    const UINT nVk = VirtualKeyOf(pKey->keyCode);
-    if (!nVk || !g_bWindowShown)
-        return EM_FALSE;
-    // Alt+Enter is the page's fullscreen switch (index.html), like the desktop's.
-    if (nVk == VK_RETURN && pKey->altKey)
-        return EM_FALSE;
-    // While a box is up its dialog takes the keys, as a modal box does on Windows.
-    if (g_nBoxes == 0)
-        g_PendingKeys.push_back(
-            {static_cast<UINT>(nEventType == EMSCRIPTEN_EVENT_KEYDOWN ? WM_KEYDOWN : WM_KEYUP), nVk});
-    return KeepFromBrowser(nVk, *pKey) ? EM_TRUE : EM_FALSE;  // EM_TRUE: preventDefault
-}
-
-EM_BOOL OnFocus(int nEventType, const EmscriptenFocusEvent*, void*)
-{
-    g_bFocused = nEventType == EMSCRIPTEN_EVENT_FOCUS;
-    return EM_FALSE;
-}
-
-EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* pEvent, void*)
-{
-    g_bVisible = !pEvent->hidden;
-    return EM_FALSE;
-}
 
 bool Start(std::string& error)
 {
-    const bool bPage = EM_ASM_INT({ return typeof Module.page == 'object' ? 1 : 0; });
-    if (!bPage) {
+    if (!EM_ASM_INT({ return typeof Module.page == 'object' ? 1 : 0; })) {
         error = "not running in the web page";
         return false;
     }
-    g_bFocused = EM_ASM_INT({ return document.hasFocus() ? 1 : 0; });
-    g_bVisible = EM_ASM_INT({ return document.hidden ? 0 : 1; });
-    const char* pszWindow = EMSCRIPTEN_EVENT_TARGET_WINDOW;
-    emscripten_set_keydown_callback(pszWindow, nullptr, EM_TRUE, OnKey);
-    emscripten_set_keyup_callback(pszWindow, nullptr, EM_TRUE, OnKey);
-    // Not in the capture phase: there every element's focus change (a dialog's button) would
-    // pass by, and only the window's own focus counts.
-    emscripten_set_focus_callback(pszWindow, nullptr, EM_FALSE, OnFocus);
-    emscripten_set_blur_callback(pszWindow, nullptr, EM_FALSE, OnFocus);
-    emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, OnVisibility);
     g_bStarted = true;
     return true;
 }
@@ -163,7 +67,7 @@ void DestroyWindow()
 {
     HideWindow();
     g_bWindowShown = false;
-    g_PendingKeys.clear();
+    EM_ASM({ Module.page.takeKeys(); });
 }
 
 void Shutdown()
@@ -171,7 +75,6 @@ void Shutdown()
     if (!g_bStarted)
         return;
     DestroyWindow();
-    emscripten_html5_remove_all_event_listeners();
     g_bStarted = false;
 }
 
@@ -196,16 +99,18 @@ void PumpEvents(DWORD waitMs)
 {
     if (!g_bStarted)
         return;
-    if (waitMs > 0 && g_PendingKeys.empty())  // the browser's callbacks run meanwhile
+    const bool bKeys = EM_ASM_INT({ return Module.page.keys.length; }) > 0;
+    if (waitMs > 0 && !bKeys)  // the page's messages come in meanwhile
         emscripten_sleep(g_nBoxes > 0 && waitMs > kBoxPollMs ? kBoxPollMs : waitMs);
     EM_ASM({ Module.page.pumped(); });
     if (g_bWindowShown)
-        SetAppActive(g_bFocused && g_bVisible);
-    while (!g_PendingKeys.empty()) {
-        const SKeyEvent key = g_PendingKeys.front();
-        g_PendingKeys.pop_front();
-        PostKeyMessage(key.nMsg, key.nVk);
-    }
+        SetAppActive(EM_ASM_INT({ return Module.page.active() ? 1 : 0; }) != 0);
+    // Each key: its window message in the high half, its virtual-key code in the low one.
+    std::vector<int> keys(static_cast<std::size_t>(EM_ASM_INT({ return Module.page.keys.length; })));
+    if (!keys.empty())
+        EM_ASM({ HEAP32.set(Module.page.takeKeys(), $0 >> 2); }, keys.data());
+    for (const int nKey : keys)
+        PostKeyMessage(static_cast<UINT>(nKey >> 16), static_cast<UINT>(nKey & 0xFFFF));
 }
 
 bool ShowBox(const char* pszText, const char* pszCaption)
