@@ -3,18 +3,25 @@
 // its frames hold up the page's own thread: input, layout and the dialogs stay responsive, and
 // the browser compiles and runs the program beside them. This is the program's `Module.page`
 // (display_web.cpp), and passes everything on to the page and back:
-//   page -> worker  run {module, args, focused, visible}, refresh {buffer}, key {message, vk},
-//                   focus {focused}, visible {visible}, boxClosed
-//   worker -> page  ready, showWindow {title}, hideWindow, setCursorVisible {visible},
+//   page -> worker  canvas {canvas}, module {module}, run {args, focused, visible},
+//                   refresh {buffer}, key {message, vk}, focus {focused}, visible {visible},
+//                   boxClosed, read
+//   worker -> page  ready, started, showWindow {title}, hideWindow, setCursorVisible {visible},
 //                   picture {buffer}, showMessageBox {text, caption}, pumped, print {line},
-//                   exit {code}, failed {text}
-// A picture travels as a transferred buffer, which the page gives back with the refresh that
-// painted it: two buffers go round, and nothing is allocated per frame.
+//                   exit {code}, failed {text}, read {buffer}
+// The worker paints the page's canvas itself, handed over as an OffscreenCanvas. In a browser
+// that cannot hand it over, each picture travels to the page as a transferred buffer instead,
+// which the page gives back with the refresh that painted it: two buffers go round, and nothing
+// is allocated per frame.
 'use strict';
 (() => {
   const post = (type, fields = {}, transfer = []) => postMessage({ type, ...fields }, transfer);
   const viewer = { focused: true, visible: true };  // the page's window focused, its tab shown
   let page = null;  // the running program's
+  let screen = null;  // the canvas's 2D context, when the page has handed the canvas over
+  let shown = null;  // the ImageData over the program's picture, made again when its memory is new
+  let module = null;  // the compiled program, instantiated afresh for every run
+  let waiting = null;  // the arguments of a run asked for and not started yet
 
   function programPage() {
     let refresh = null;  // the waiting flip's
@@ -27,6 +34,13 @@
       hideWindow() { post('hideWindow'); },
       setCursorVisible(shown) { post('setCursorVisible', { visible: Boolean(shown) }); },
       showPicture(rgba) {
+        if (screen) {
+          if (!shown || shown.data.buffer !== rgba.buffer || shown.data.byteOffset !== rgba.byteOffset)
+            shown = new ImageData(new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length), 640, 480);
+          screen.putImageData(shown, 0, 0);
+          post('picture');
+          return;
+        }
         const buffer = spare.pop() || new ArrayBuffer(rgba.length);
         new Uint8Array(buffer).set(rgba);
         post('picture', { buffer }, [buffer]);
@@ -41,7 +55,8 @@
       takeKeys() { return this.keys.splice(0); },
 
       onRefresh(buffer) {
-        spare.push(buffer);
+        if (buffer)
+          spare.push(buffer);
         const resume = refresh;
         refresh = null;
         if (resume)
@@ -56,9 +71,14 @@
     };
   }
 
-  function run({ module, args, focused, visible }) {
-    Object.assign(viewer, { focused, visible });
+  // Starts the run asked for, once the program is compiled too.
+  function startRun() {
+    if (!module || !waiting)
+      return;
+    const args = waiting;
+    waiting = null;
     page = programPage();
+    post('started');
     createKorvan({
       arguments: args,
       page,
@@ -80,7 +100,21 @@
   });
   self.onmessage = ({ data }) => {
     switch (data.type) {
-    case 'run': run(data); break;
+    case 'canvas': screen = data.canvas.getContext('2d', { alpha: false }); break;
+    case 'read': {
+      const { buffer } = screen.getImageData(0, 0, 640, 480).data;
+      post('read', { buffer }, [buffer]);
+      break;
+    }
+    case 'module':
+      module = data.module;
+      startRun();
+      break;
+    case 'run':
+      Object.assign(viewer, { focused: data.focused, visible: data.visible });
+      waiting = data.args;
+      startRun();
+      break;
     case 'refresh': page.onRefresh(data.buffer); break;
     case 'key': page.onKey(data.message, data.vk); break;
     case 'focus': viewer.focused = data.focused; break;

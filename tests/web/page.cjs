@@ -48,9 +48,8 @@ const dialog = (page) => page.evaluate(() => {
 });
 
 async function canvasRgb(page) {
-  const base64 = await page.evaluate(() => {
-    const canvas = document.getElementById('screen');
-    const rgba = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+  const base64 = await page.evaluate(async () => {
+    const rgba = await window.korvan.picture();
     let binary = '';
     for (let i = 0; i < rgba.length; i += 4)
       binary += String.fromCharCode(rgba[i], rgba[i + 1], rgba[i + 2]);
