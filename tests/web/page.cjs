@@ -7,7 +7,8 @@
 //    headless Chromium's 60 Hz refreshes, slower than the intro's 100 frames a second;
 //  - a blurred window and a hidden tab present no frames while the program keeps running its
 //    message loop, and frames resume when the page is back;
-//  - a browser without WebAssembly SIMD gets the plain program, with the same frame 150;
+//  - a browser without WebAssembly SIMD or OffscreenCanvas gets the plain program, painted by
+//    the page, with the same frame 150;
 //  - a missing korvan.wasm, an HTML page in its place, a bad option and a browser without
 //    WebAssembly each show their one-line error, never a black page.
 // Every wait counts frames or message-loop turns; none waits for a time.
@@ -119,17 +120,20 @@ async function boxesAndEnding(page, url, reference) {
   check('Play again starts the intro anew', (await stats(page)).state === 'running');
 }
 
-// A browser without WebAssembly SIMD gets korvan-nosimd.wasm, whose plain shading loop gives
-// the same picture.
+// An older browser, without WebAssembly SIMD and without OffscreenCanvas, gets
+// korvan-nosimd.wasm, whose plain shading loop gives the same picture, which the page paints.
 async function withoutSimd(browser, url, reference) {
   const page = await browser.newPage();
-  await page.evaluateOnNewDocument(() => { WebAssembly.validate = () => false; });
+  await page.evaluateOnNewDocument(() => {
+    WebAssembly.validate = () => false;
+    delete HTMLCanvasElement.prototype.transferControlToOffscreen;
+  });
   const fetched = [];
   page.on('request', (request) => fetched.push(path.basename(new URL(request.url()).pathname)));
   await page.goto(`${url}/?key=${kFrame}:F1`);
   await page.waitForFunction(() => document.getElementById('box').open, kWait);
   const differing = differingPixels(await canvasRgb(page), reference.frame.rgb);
-  check(`without SIMD the page loads korvan-nosimd.wasm and shows native frame ${kFrame}`,
+  check(`without SIMD or OffscreenCanvas the page loads korvan-nosimd.wasm and shows native frame ${kFrame}`,
         differing === 0 && fetched.includes('korvan-nosimd.wasm') && !fetched.includes('korvan.wasm'),
         `${differing} pixels differ; fetched ${fetched.join(' ')}`);
   await page.close();
