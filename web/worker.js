@@ -32,7 +32,7 @@
       active() { return viewer.focused && viewer.visible; },
       showWindow(title) { post('showWindow', { title }); },
       hideWindow() { post('hideWindow'); },
-      setCursorVisible(shown) { post('setCursorVisible', { visible: Boolean(shown) }); },
+      setCursorVisible(visible) { post('setCursorVisible', { visible: Boolean(visible) }); },
       showPicture(rgba) {
         if (screen) {
           if (!shown || shown.data.buffer !== rgba.buffer || shown.data.byteOffset !== rgba.byteOffset)
