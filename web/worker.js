@@ -33,11 +33,19 @@
       showWindow(title) { post('showWindow', { title }); },
       hideWindow() { post('hideWindow'); },
       setCursorVisible(visible) { post('setCursorVisible', { visible: Boolean(visible) }); },
+      // The program's picture memory, still black: what painting needs is made now.
+      readyPicture(rgba) {
+        if (screen)
+          this.paint(rgba);
+      },
+      paint(rgba) {
+        if (!shown || shown.data.buffer !== rgba.buffer || shown.data.byteOffset !== rgba.byteOffset)
+          shown = new ImageData(new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length), 640, 480);
+        screen.putImageData(shown, 0, 0);
+      },
       showPicture(rgba) {
         if (screen) {
-          if (!shown || shown.data.buffer !== rgba.buffer || shown.data.byteOffset !== rgba.byteOffset)
-            shown = new ImageData(new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length), 640, 480);
-          screen.putImageData(shown, 0, 0);
+          this.paint(rgba);
           post('picture');
           return;
         }

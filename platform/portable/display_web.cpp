@@ -78,11 +78,23 @@ void Shutdown()
     g_bStarted = false;
 }
 
+// Makes the memory of the page's picture, here and in the page, the first time. The program's
+// first wait (for its first timer) does it, so that the first flip only converts and paints.
+void ReadyPicture()
+{
+    if (!g_Rgba.empty())
+        return;
+    g_Rgba.resize(static_cast<std::size_t>(kScreenWidth) * kScreenHeight * 4);
+    ShownWords(WordOrder::Rgba, g_Rgba.data(), kScreenWidth * 4);  // black
+    EM_ASM({ Module.page.readyPicture(HEAPU8.subarray($0, $0 + $1)); }, g_Rgba.data(),
+           static_cast<int>(g_Rgba.size()));
+}
+
 void ShowPicture()
 {
     if (!g_bWindowShown)
         return;
-    g_Rgba.resize(static_cast<std::size_t>(kScreenWidth) * kScreenHeight * 4);
+    ReadyPicture();
     ShownWords(WordOrder::Rgba, g_Rgba.data(), kScreenWidth * 4);
     EM_ASM({ Module.page.showPicture(HEAPU8.subarray($0, $0 + $1)); }, g_Rgba.data(),
            static_cast<int>(g_Rgba.size()));
@@ -100,8 +112,14 @@ void PumpEvents(DWORD waitMs)
     if (!g_bStarted)
         return;
     const bool bKeys = EM_ASM_INT({ return Module.page.keys.length; }) > 0;
-    if (waitMs > 0 && !bKeys)  // the page's messages come in meanwhile
-        emscripten_sleep(g_nBoxes > 0 && waitMs > kBoxPollMs ? kBoxPollMs : waitMs);
+    if (waitMs > 0 && !bKeys) {  // the page's messages come in meanwhile
+        const DWORD nStart = static_cast<DWORD>(emscripten_get_now());
+        if (g_bWindowShown)
+            ReadyPicture();
+        const DWORD nTaken = static_cast<DWORD>(emscripten_get_now()) - nStart;
+        if (nTaken < waitMs)
+            emscripten_sleep(g_nBoxes > 0 && waitMs > kBoxPollMs ? kBoxPollMs : waitMs - nTaken);
+    }
     EM_ASM({ Module.page.pumped(); });
     if (g_bWindowShown)
         SetAppActive(EM_ASM_INT({ return Module.page.active() ? 1 : 0; }) != 0);
