@@ -7,7 +7,7 @@
 const kPrefix = `korvan ${self.registration.scope} `;
 const kCache = `${kPrefix}@KORVAN_RELEASE@`;
 // Both programs: the page picks korvan-nosimd.wasm where the browser has no WebAssembly SIMD.
-const kFiles = ['./', 'index.html', 'korvan.js', 'korvan.wasm', 'korvan-nosimd.wasm',
+const kFiles = ['./', 'index.html', 'korvan.wasm', 'korvan-nosimd.wasm',
                 'manifest.webmanifest', 'korvan.png', 'korvan-192.png', 'korvan-512.png'];
 
 self.addEventListener('install', (event) => {

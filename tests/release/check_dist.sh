@@ -34,7 +34,6 @@ expect_web="index.html
 korvan-192.png
 korvan-512.png
 korvan-nosimd.wasm
-korvan.js
 korvan.png
 korvan.wasm
 manifest.webmanifest
