@@ -185,6 +185,7 @@ async function errors(browser, url) {
   const cases = [
     ['/missing/', 'korvan.wasm could not be loaded: the server answered 404'],
     ['/spa/', 'korvan.wasm is not a WebAssembly file (the server sent text/html'],
+    ['/strict/', 'must allow workers from blob: addresses'],
     ['/?frames=abc', "invalid value 'abc' for --frames"],
     ['/?capture=shots', 'The option "capture" is for the native program'],
     ['/#no-wasm', 'This browser cannot run WebAssembly'],

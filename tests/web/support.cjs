@@ -82,20 +82,21 @@ const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'appli
                  '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
 
 // Serves `siteDir` on 127.0.0.1 at a free port. Under /missing/ korvan.wasm is not there (404);
-// under /spa/ the host answers every unknown path with the page itself, as single-page hosts do.
+// under /spa/ the host answers every unknown path with the page itself, as single-page hosts do;
+// under /strict/ the page comes with a Content-Security-Policy that allows no blob: workers.
 // rewrite(name, edit) makes the host serve the site's file `name` changed by edit(text).
 function serveSite(siteDir) {
   const rewrites = new Map();
   const server = http.createServer((request, response) => {
     let url = new URL(request.url, 'http://localhost').pathname;
     let variant = '';
-    const match = /^\/(missing|spa)(\/.*)$/.exec(url);
+    const match = /^\/(missing|spa|strict)(\/.*)$/.exec(url);
     if (match)
       [, variant, url] = match;
     if (url === '/')
       url = '/index.html';
     let file = path.join(siteDir, path.normalize(url));
-    if (variant && url === '/korvan.wasm') {
+    if ((variant === 'missing' || variant === 'spa') && url === '/korvan.wasm') {
       if (variant === 'missing') {
         response.writeHead(404, { 'Content-Type': 'text/plain' });
         response.end('not found');
@@ -112,8 +113,9 @@ function serveSite(siteDir) {
         response.end('not found');
         return;
       }
+      const policy = variant === 'strict' ? { 'Content-Security-Policy': "worker-src 'self'" } : {};
       response.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream',
-                                'Content-Length': body.length });
+                                'Content-Length': body.length, ...policy });
       response.end(body);
     });
   });
