@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "winapi.h"
-#include "portable/testing.h"
+#include "portable/testing/testing.h"
 
 #include "baseline.h"
 #include "intro_scene.h"

@@ -9,7 +9,7 @@
 
 #include "baseline.h"
 #include "winapi.h"
-#include "portable/testing.h"
+#include "portable/testing/testing.h"
 
 namespace {
 

@@ -27,7 +27,7 @@
 
 #include "baseline.h"
 #include "winapi.h"
-#include "portable/testing.h"
+#include "portable/testing/testing.h"
 #include "portable/world.h"
 
 namespace {

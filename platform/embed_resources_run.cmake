@@ -147,7 +147,7 @@ endif()
 
 get_filename_component(rc_name "${RC}" NAME)
 set(text "// Generated at build time from ${rc_name}; edit the resource script, not this file.
-#include \"portable/resource_table.h\"
+#include \"portable/user/resource_table.h\"
 
 namespace {
 ${arrays}}  // namespace

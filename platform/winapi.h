@@ -13,7 +13,7 @@
 #include <windows.h>
 #include <ddraw.h>
 #else
-#include "portable/win32_types.h"
-#include "portable/win32_calls.h"
-#include "portable/ddraw_types.h"
+#include "portable/sdk/win32_types.h"
+#include "portable/sdk/win32_calls.h"
+#include "portable/sdk/ddraw_types.h"
 #endif

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "../winapi.h"
-#include "display_format.h"
-#include "icon.h"
+#include "sdk/display_format.h"
+#include "user/icon.h"
 
 #include <cstdint>
 #include <string>

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "winapi.h"
-#include "portable/testing.h"
+#include "portable/testing/testing.h"
 
 #include "bump_map.h"
 #include "framework_texts.h"

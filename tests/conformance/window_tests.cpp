@@ -4,7 +4,7 @@
 #include "conformance.h"
 
 #ifndef _WIN32
-#include "portable/testing.h"
+#include "portable/testing/testing.h"
 #endif
 
 #include <cstring>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "surface_wnd.h"
-#include "portable/testing.h"
+#include "portable/testing/testing.h"
 
 #include <gtest/gtest.h>
 

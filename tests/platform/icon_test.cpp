@@ -3,7 +3,7 @@
 // are cut short or not of a kind we read refused without reading past the resource.
 #include "platform_fixture.h"
 
-#include "portable/icon.h"
+#include "portable/user/icon.h"
 
 #include <array>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // type as Windows finds them, including icons split into group and images as windres does.
 #include "platform_fixture.h"
 
-#include "portable/options.h"
+#include "portable/run/options.h"
 
 #include <cstring>
 #include <string>

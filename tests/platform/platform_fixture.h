@@ -3,7 +3,7 @@
 #pragma once
 
 #include "winapi.h"
-#include "portable/testing.h"
+#include "portable/testing/testing.h"
 
 #include <gtest/gtest.h>
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "winapi.h"
-#include "portable/startup.h"
-#include "portable/testing.h"
+#include "portable/run/startup.h"
+#include "portable/testing/testing.h"
 
 #include "bump_map.h"
 #include "counting_new.h"

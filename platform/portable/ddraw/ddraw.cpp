@@ -5,7 +5,7 @@
 // fails with DDERR_INVALIDOBJECT, so a stale pointer cannot crash the program.
 #include "ddraw_objects.h"
 
-#include "faults.h"
+#include "../testing/faults.h"
 
 #include <memory>
 #include <vector>

@@ -2,8 +2,8 @@
 // CPalette (surface.cpp).
 #pragma once
 
-#include "faults.h"
-#include "world.h"
+#include "../testing/faults.h"
+#include "../world.h"
 
 #include <cstdint>
 #include <vector>

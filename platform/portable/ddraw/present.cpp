@@ -2,7 +2,7 @@
 // conversion to RGB bytes or 32-bit words, and what happens to each flipped picture (kept for
 // tests, captured as PNG by capture.cpp, shown by the display, scripted key presses after given
 // frames).
-#include "world.h"
+#include "../world.h"
 
 #include <algorithm>
 #include <cstring>

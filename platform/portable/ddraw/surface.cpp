@@ -3,7 +3,7 @@
 // Checks and their order follow what Wine's ddraw tests assert of real DirectDraw.
 #include "ddraw_objects.h"
 
-#include "faults.h"
+#include "../testing/faults.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 // program waits (GetMessage for the next timer, Sleep), so frames come as fast as they are
 // drawn and every run is the same. Pictures stay in presentation (present.cpp) for capture
 // and tests; message boxes cannot be shown and are printed.
-#include "world.h"
+#include "../world.h"
 
 namespace portable {
 namespace {

@@ -14,7 +14,7 @@
 // SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_ShowCursor,
 // SDL_PollEvent, SDL_PumpEvents, SDL_FlushEvent, SDL_GetWindowWMInfo, SDL_GetTicks, SDL_Delay,
 // SDL_GetCurrentVideoDriver, SDL_ShowSimpleMessageBox.
-#include "world.h"
+#include "../world.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>

@@ -15,7 +15,7 @@
 // the wait is over. Flip waits for the page's next frame (requestAnimationFrame), the browser's
 // vsync, as DirectDraw's Flip waits for the display's refresh: a new picture on every refresh
 // at 60 Hz, the timer's 100 a second on a faster display, never two pictures in one refresh.
-#include "world.h"
+#include "../world.h"
 
 #include <emscripten.h>
 

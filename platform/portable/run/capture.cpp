@@ -3,8 +3,8 @@
 // under a temporary name, renamed when complete, so that a frame-NNNNNN.png that exists is
 // always whole. Any failure ends the run (status 1) with the file and the reason. One capture
 // at a time per folder: the folder is locked (flock) for as long as the run lives.
-#include "faults.h"
-#include "world.h"
+#include "../testing/faults.h"
+#include "../world.h"
 
 #include <fcntl.h>
 #include <png.h>

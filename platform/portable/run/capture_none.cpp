@@ -1,7 +1,7 @@
 // Capture in the web page, which has no folder to write frames to: the page refuses --capture
 // before the program starts, and this file stands in for capture.cpp so that libpng and zlib
 // stay out of the page's download. The node build links capture.cpp.
-#include "world.h"
+#include "../world.h"
 
 namespace portable {
 

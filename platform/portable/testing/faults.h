@@ -3,7 +3,7 @@
 // does nothing else.
 #pragma once
 
-#include "../winapi.h"
+#include "../../winapi.h"
 #include "calls.h"
 
 namespace portable {

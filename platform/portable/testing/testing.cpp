@@ -3,7 +3,7 @@
 #include "testing.h"
 
 #include "faults.h"
-#include "world.h"
+#include "../world.h"
 
 namespace portable {
 namespace {

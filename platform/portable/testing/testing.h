@@ -3,9 +3,9 @@
 // viewer would have seen. Include after "winapi.h".
 #pragma once
 
-#include "../winapi.h"
+#include "../../winapi.h"
 #include "calls.h"
-#include "display_format.h"
+#include "../sdk/display_format.h"
 
 #include <cstdint>
 #include <functional>

@@ -2,7 +2,7 @@
 // display (display_sdl.cpp) hands to the desktop as the window's icon. No SDL here.
 #pragma once
 
-#include "../winapi.h"
+#include "../../winapi.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // scripts (see embed_resources.cmake) and searched by FindResourceA (resources.cpp).
 #pragma once
 
-#include "../winapi.h"
+#include "../../winapi.h"
 
 #include <cstddef>
 
