@@ -28,7 +28,8 @@
 #include "baseline.h"
 #include "winapi.h"
 #include "portable/testing/testing.h"
-#include "portable/world.h"
+#include "portable/ddraw/present.h"
+#include "portable/display/display.h"
 
 namespace {
 
@@ -49,11 +50,9 @@ bool PlatformDisplay(std::string& error)
 {
     static std::string s_Error;
     static const bool s_bOpen = [] {
-        portable::g_Settings.bWindowed = true;
-        portable::g_Settings.bVsync = false;
-        if (!portable::DeviceDisplay().Start(s_Error))
+        if (!portable::g_DeviceDisplay.Start({.bWindowed = true, .bVsync = false}, s_Error))
             return false;
-        portable::DeviceDisplay().ShowWindow("korvan_bench", nullptr);
+        portable::g_DeviceDisplay.ShowWindow("korvan_bench", nullptr);
         return true;
     }();
     error = s_Error;
@@ -68,7 +67,7 @@ void PlatformPresent(benchmark::State& state)
         state.SkipWithError(("no display: " + error).c_str());
         return;
     }
-    portable::UseDisplay(portable::DeviceDisplay());  // Reset made the world headless again
+    portable::UseDisplay(portable::g_DeviceDisplay);  // Reset made the world headless again
     std::vector<std::uint16_t> pixels(static_cast<std::size_t>(kWidth) * kHeight);
     int nFrame = 0;
     for (auto _ : state) {

@@ -4,7 +4,7 @@
 // within the room it is given, whatever the text.
 #include "platform_fixture.h"
 
-#include "portable/world.h"
+#include "portable/display/drawn_box.h"
 
 #include <string>
 

@@ -3,7 +3,9 @@
 // frame, the capture folder made ready, and pictures with padded rows.
 #include "platform_fixture.h"
 
-#include "portable/world.h"
+#include "portable/ddraw/present.h"
+#include "portable/display/display.h"
+#include "portable/run/capture.h"
 
 #include <png.h>
 

@@ -15,6 +15,7 @@ namespace {
 
 std::vector<std::unique_ptr<CDirectDraw>> g_DirectDraws;  // every object ever made
 CDirectDraw* g_pExclusiveOwner = nullptr;
+DisplayFormat g_SixteenBitFormat = DisplayFormat::Rgb565;  // what a 16-bit mode gives
 DisplayFormat g_ModeFormat = DisplayFormat::Rgb565;  // the emulated display's current mode
 bool g_bModeSetByProgram = false;  // SetDisplayMode changed it; the desktop's comes back later
 unsigned g_nModeGeneration = 0;    // counts mode changes; surfaces of older modes are lost
@@ -27,7 +28,7 @@ bool FormatForDepth(DWORD dwBpp, DisplayFormat& format)
         format = DisplayFormat::Palette8;
         return true;
     case 16:
-        format = g_Settings.format;
+        format = g_SixteenBitFormat;
         return true;
     case 32:
         format = DisplayFormat::Rgb32;
@@ -49,6 +50,11 @@ bool IsExclusiveOwner(const CDirectDraw* pDD)
     return pDD && g_pExclusiveOwner == pDD;
 }
 
+void SetSixteenBitFormat(DisplayFormat format)
+{
+    g_SixteenBitFormat = format;
+}
+
 void LoseExclusiveSurfaces()
 {
     if (g_pExclusiveOwner && g_pExclusiveOwner->Primary())
@@ -61,7 +67,7 @@ void ResetDirectDraw()
     for (auto& pDD : g_DirectDraws)
         pDD->Kill();
     g_pExclusiveOwner = nullptr;
-    g_ModeFormat = g_Settings.format;
+    g_ModeFormat = g_SixteenBitFormat;
     g_bModeSetByProgram = false;
 }
 
@@ -157,7 +163,7 @@ void CDirectDraw::ChangeMode(DisplayFormat format, bool bSetByProgram)
 void CDirectDraw::RestoreDesktopMode()
 {
     if (g_bModeSetByProgram)
-        ChangeMode(g_Settings.format, false);
+        ChangeMode(g_SixteenBitFormat, false);
 }
 
 // IDirectDraw's: the display's rate, no flags.

@@ -3,7 +3,10 @@
 #pragma once
 
 #include "../testing/faults.h"
-#include "../world.h"
+#include "../user/gdi.h"
+#include "../user/window_manager.h"
+#include "ddraw.h"
+#include "present.h"
 
 #include <cstdint>
 #include <vector>

@@ -2,7 +2,9 @@
 // conversion to RGB bytes or 32-bit words, and what happens to each flipped picture (kept for
 // tests, captured as PNG by capture.cpp, shown by the display, scripted key presses after given
 // frames).
-#include "../world.h"
+#include "present.h"
+
+#include "../display/display.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,6 +26,7 @@ CShownPicture g_Shown;
 // Made on first need: memory asked for before main() cannot be refused in one clear line.
 std::vector<std::uint8_t> g_Screen;
 int g_nPresentedFrames = 0;
+FrameHook g_pfnFrameHook = nullptr;
 
 std::uint8_t Expand5(unsigned v)
 {
@@ -33,19 +36,6 @@ std::uint8_t Expand5(unsigned v)
 std::uint8_t Expand6(unsigned v)
 {
     return static_cast<std::uint8_t>((v << 2) | (v >> 4));
-}
-
-void PressScriptedKeys(int nFrame)
-{
-    auto press = [](UINT nVk) {
-        PostKeyMessage(WM_KEYDOWN, nVk);
-        PostKeyMessage(WM_KEYUP, nVk);
-    };
-    for (const SKeyAt& key : g_Settings.keys)
-        if (key.nFrame == nFrame)
-            press(key.nVk);
-    if (g_Settings.nFrames > 0 && nFrame == g_Settings.nFrames)
-        press(VK_ESCAPE);
 }
 
 }  // namespace
@@ -221,9 +211,13 @@ void PresentPicture(DisplayFormat format, const std::uint8_t* pPixels, long nPit
     if (!bCountAsFrame)
         return;
     ++g_nPresentedFrames;
-    if (IsCapturing())
-        CaptureFrame(g_nPresentedFrames, ShownRgb());
-    PressScriptedKeys(g_nPresentedFrames);
+    if (g_pfnFrameHook)
+        g_pfnFrameHook(g_nPresentedFrames);
+}
+
+void SetFrameHook(FrameHook pfnHook)
+{
+    g_pfnFrameHook = pfnHook;
 }
 
 void ResetPresentation()

@@ -16,11 +16,12 @@ std::vector<std::unique_ptr<CSurface>> g_Surfaces;  // every surface ever made (
 std::vector<std::unique_ptr<CPalette>> g_Palettes;
 
 constexpr DWORD kVideoMemory = DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
+int g_nPitchPadding = 0;  // a test's
 
 // Rows are DWORD-aligned like a driver's, plus the padding a test asks for.
 long PitchOf(DisplayFormat format)
 {
-    long nPitch = kScreenWidth * BytesPerPixel(format) + std::max(0, g_Settings.nPitchPadding);
+    long nPitch = kScreenWidth * BytesPerPixel(format) + std::max(0, g_nPitchPadding);
     return (nPitch + 3) & ~3L;
 }
 
@@ -31,6 +32,11 @@ bool RectIsInside(const RECT& r)
 }
 
 }  // namespace
+
+void SetPitchPadding(int nBytes)
+{
+    g_nPitchPadding = nBytes;
+}
 
 // ---- the chain ----
 

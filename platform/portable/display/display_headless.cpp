@@ -2,7 +2,7 @@
 // program waits (GetMessage for the next timer, Sleep), so frames come as fast as they are
 // drawn and every run is the same. Pictures stay in presentation (present.cpp) for capture
 // and tests; message boxes cannot be shown and are printed.
-#include "../world.h"
+#include "display.h"
 
 namespace portable {
 namespace {
@@ -21,30 +21,25 @@ bool ShowBox(const char*, const char*)
     return g_bHoldBoxes;
 }
 
-// In the order of SDisplay's members; PumpEvents and Wait both move the clock on.
-const SDisplay g_Headless{
-    [](std::string&) { return true; }, Nothing, [] { return g_dwNow; },
-    [](const char*, const SIconImage*) {}, Nothing, Nothing,
-    Nothing, [](bool) {}, Never, Advance, Advance,
-    ShowBox, [] { return g_nBoxesUp > 0; }, [] { --g_nBoxesUp; }};
-const SDisplay* g_pDisplay = &g_Headless;  // tests run headless; start-up may choose another
-
 }  // namespace
 
-const SDisplay& Display()
-{
-    return *g_pDisplay;
-}
-
-void UseDisplay(const SDisplay& display)
-{
-    g_pDisplay = &display;
-}
-
-const SDisplay& HeadlessDisplay()
-{
-    return g_Headless;
-}
+// PumpEvents and Wait both move the clock on.
+const SDisplay g_HeadlessDisplay{
+    .Start = [](const SDisplayOptions&, std::string&) { return true; },
+    .Shutdown = Nothing,
+    .Now = [] { return g_dwNow; },
+    .ShowWindow = [](const char*, const SIconImage*) {},
+    .HideWindow = Nothing,
+    .DestroyWindow = Nothing,
+    .ShowPicture = Nothing,
+    .SetCursorVisible = [](bool) {},
+    .TakesInput = Never,
+    .PumpEvents = Advance,
+    .Wait = Advance,
+    .ShowBox = ShowBox,
+    .BoxUp = [] { return g_nBoxesUp > 0; },
+    .CloseBox = [] { --g_nBoxesUp; },
+};
 
 void ResetHeadlessDisplay()
 {

@@ -14,7 +14,9 @@
 // SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_ShowCursor,
 // SDL_PollEvent, SDL_PumpEvents, SDL_FlushEvent, SDL_GetWindowWMInfo, SDL_GetTicks, SDL_Delay,
 // SDL_GetCurrentVideoDriver, SDL_ShowSimpleMessageBox.
-#include "../world.h"
+#include "display.h"
+
+#include "drawn_box.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -31,6 +33,7 @@
 namespace portable {
 namespace {
 
+SDisplayOptions g_Options;
 bool g_bStarted = false;
 SDL_Window* g_pWindow = nullptr;
 SDL_Renderer* g_pRenderer = nullptr;
@@ -137,7 +140,7 @@ int RefreshRate()
 // renderer that refuses to wait is taken without it.
 SDL_Renderer* CreateRenderer()
 {
-    if (g_Settings.bVsync && RefreshRate() > 0) {
+    if (g_Options.bVsync && RefreshRate() > 0) {
         if (SDL_Renderer* pRenderer = SDL_CreateRenderer(
                 g_pWindow, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC))
             return pRenderer;
@@ -511,8 +514,9 @@ DWORD Now()
     return SDL_GetTicks();
 }
 
-bool Start(std::string& error)
+bool Start(const SDisplayOptions& options, std::string& error)
 {
+    g_Options = options;
     // The window class desktops match with the .desktop entry's StartupWMClass (X11) and the
     // app id (Wayland); SDL reads them when it makes the window. A user's own values win.
     setenv("SDL_VIDEO_X11_WMCLASS", kWindowClass, 0);
@@ -578,15 +582,15 @@ void ShowWindow(const char* pszTitle, const SIconImage* pIcon)
     if (!g_bStarted || g_pWindow)
         return;
     const Uint32 nFlags = SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE |
-                          (g_Settings.bWindowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+                          (g_Options.bWindowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
     int nWidth = 0;
     int nHeight = 0;
-    WindowSizeFor(!g_Settings.bWindowed, nWidth, nHeight);
+    WindowSizeFor(!g_Options.bWindowed, nWidth, nHeight);
     g_pWindow = SDL_CreateWindow(pszTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                  nWidth, nHeight, nFlags);
     if (!g_pWindow)
         return;
-    g_bFullscreen = !g_Settings.bWindowed;
+    g_bFullscreen = !g_Options.bWindowed;
     if (pIcon)
         SetIcon(*pIcon);
     g_pRenderer = CreateRenderer();
@@ -652,7 +656,7 @@ bool ShowBox(const char* pszText, const char* pszCaption)
 {
     if (!g_bStarted)
         return false;
-    if (g_Settings.bDrawnBoxes || !ShowSystemBox(pszText, pszCaption))
+    if (g_Options.bDrawnBoxes || !ShowSystemBox(pszText, pszCaption))
         return ShowDrawnBox(pszText, pszCaption);
     // The system's box runs a loop of its own and is answered when it returns.
     g_Boxes.emplace_back().bDone = true;
@@ -691,16 +695,23 @@ bool BoxUp()
     return g_pBox && !g_pBox->bDone;
 }
 
-// In the order of SDisplay's members.
-const SDisplay g_Sdl{Start, Shutdown, Now, ShowWindow, HideWindow, DestroyWindow, ShowPicture,
-                     SetCursorVisible, [] { return true; }, PumpEvents,
-                     [](DWORD ms) { SDL_Delay(ms); }, ShowBox, BoxUp, CloseBox};
-
 }  // namespace
 
-const SDisplay& DeviceDisplay()
-{
-    return g_Sdl;
-}
+const SDisplay g_DeviceDisplay{
+    .Start = Start,
+    .Shutdown = Shutdown,
+    .Now = Now,
+    .ShowWindow = ShowWindow,
+    .HideWindow = HideWindow,
+    .DestroyWindow = DestroyWindow,
+    .ShowPicture = ShowPicture,
+    .SetCursorVisible = SetCursorVisible,
+    .TakesInput = [] { return true; },
+    .PumpEvents = PumpEvents,
+    .Wait = [](DWORD ms) { SDL_Delay(ms); },
+    .ShowBox = ShowBox,
+    .BoxUp = BoxUp,
+    .CloseBox = CloseBox,
+};
 
 }  // namespace portable

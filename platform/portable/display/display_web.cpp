@@ -15,7 +15,7 @@
 // the wait is over. Flip waits for the page's next frame (requestAnimationFrame), the browser's
 // vsync, as DirectDraw's Flip waits for the display's refresh: a new picture on every refresh
 // at 60 Hz, the timer's 100 a second on a faster display, never two pictures in one refresh.
-#include "../world.h"
+#include "display.h"
 
 #include <emscripten.h>
 
@@ -38,7 +38,7 @@ int g_nBoxes = 0;  // boxes up, the innermost the page's dialog
 // refused in one clear line.
 std::vector<std::uint8_t> g_Rgba;
 
-bool Start(std::string& error)
+bool Start(const SDisplayOptions&, std::string& error)
 {
     if (!EM_ASM_INT({ return typeof Module.page == 'object' ? 1 : 0; })) {
         error = "not running in the web page";
@@ -143,19 +143,28 @@ bool ShowBox(const char* pszText, const char* pszCaption)
     return true;
 }
 
-// In the order of SDisplay's members.
-const SDisplay g_Web{
-    Start, Shutdown, [] { return static_cast<DWORD>(emscripten_get_now()); }, ShowWindow,
-    HideWindow, DestroyWindow, ShowPicture, SetCursorVisible, [] { return true; }, PumpEvents,
-    [](DWORD ms) { emscripten_sleep(ms); }, ShowBox,
-    [] { return EM_ASM_INT({ return Module.page.messageBoxOpen() ? 1 : 0; }) != 0; },
-    [] { --g_nBoxes; }};
+bool BoxUp()
+{
+    return EM_ASM_INT({ return Module.page.messageBoxOpen() ? 1 : 0; }) != 0;
+}
 
 }  // namespace
 
-const SDisplay& DeviceDisplay()
-{
-    return g_Web;
-}
+const SDisplay g_DeviceDisplay{
+    .Start = Start,
+    .Shutdown = Shutdown,
+    .Now = [] { return static_cast<DWORD>(emscripten_get_now()); },
+    .ShowWindow = ShowWindow,
+    .HideWindow = HideWindow,
+    .DestroyWindow = DestroyWindow,
+    .ShowPicture = ShowPicture,
+    .SetCursorVisible = SetCursorVisible,
+    .TakesInput = [] { return true; },
+    .PumpEvents = PumpEvents,
+    .Wait = [](DWORD ms) { emscripten_sleep(ms); },
+    .ShowBox = ShowBox,
+    .BoxUp = BoxUp,
+    .CloseBox = [] { --g_nBoxes; },
+};
 
 }  // namespace portable

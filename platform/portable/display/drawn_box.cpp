@@ -2,7 +2,9 @@
 // without a helper program) or when asked to (--drawn-boxes): the picture of a classic box,
 // grey face, caption bar, the text in the embedded font, an OK button. Pixels only; showing it
 // and its modal loop belong to the display (display_sdl.cpp).
-#include "../world.h"
+#include "drawn_box.h"
+
+#include "../user/gdi.h"
 
 #include <algorithm>
 #include <string>

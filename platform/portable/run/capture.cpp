@@ -3,8 +3,11 @@
 // under a temporary name, renamed when complete, so that a frame-NNNNNN.png that exists is
 // always whole. Any failure ends the run (status 1) with the file and the reason. One capture
 // at a time per folder: the folder is locked (flock) for as long as the run lives.
+#include "capture.h"
+
+#include "../sdk/display_format.h"
 #include "../testing/faults.h"
-#include "../world.h"
+#include "ending.h"
 
 #include <fcntl.h>
 #include <png.h>
@@ -29,6 +32,7 @@ namespace portable {
 namespace {
 
 const char kTemporarySuffix[] = ".tmp";
+std::string g_Folder;  // empty: no capture
 bool g_bCaptureFailed = false;
 int g_nFolderLock = -1;  // the capture folder, open and flock()ed; -1: none held
 
@@ -253,12 +257,13 @@ bool PrepareCaptureFolder(const std::string& dir, bool bReplace, std::string& me
             return false;
         }
     }
+    g_Folder = dir;
     return true;
 }
 
 bool IsCapturing()
 {
-    return !g_Settings.captureDir.empty() && !g_bCaptureFailed;
+    return !g_Folder.empty() && !g_bCaptureFailed;
 }
 
 void CaptureFrame(int nFrame, const std::uint8_t* pRgb)
@@ -267,7 +272,7 @@ void CaptureFrame(int nFrame, const std::uint8_t* pRgb)
         return;
     char szName[32];
     std::snprintf(szName, sizeof(szName), "/frame-%06d.png", nFrame);
-    const std::string path = g_Settings.captureDir + szName;
+    const std::string path = g_Folder + szName;
     std::string reason;
     if (WritePng(path, pRgb, reason))
         return;
@@ -277,8 +282,14 @@ void CaptureFrame(int nFrame, const std::uint8_t* pRgb)
     RequestEnd(1);
 }
 
+void SetCaptureFolder(const std::string& dir)
+{
+    g_Folder = dir;
+}
+
 void ResetCapture()
 {
+    g_Folder.clear();
     g_bCaptureFailed = false;
     UnlockFolder();
 }

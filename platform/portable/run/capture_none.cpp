@@ -1,7 +1,7 @@
 // Capture in the web page, which has no folder to write frames to: the page refuses --capture
 // before the program starts, and this file stands in for capture.cpp so that libpng and zlib
 // stay out of the page's download. The node build links capture.cpp.
-#include "../world.h"
+#include "capture.h"
 
 namespace portable {
 
@@ -18,6 +18,8 @@ bool IsCapturing()
 }
 
 void CaptureFrame(int, const std::uint8_t*) {}
+
+void SetCaptureFolder(const std::string&) {}
 
 void ResetCapture() {}
 

@@ -4,7 +4,9 @@
 // The signal handler only sets a flag the message loop polls (window.cpp): nothing else here
 // may run inside it but _exit and unlink. A process forked off the program (SDL shows the
 // system's box from one) ends with it, however it ends.
-#include "../world.h"
+#include "ending.h"
+
+#include "../display/display.h"
 
 #include <fcntl.h>
 #include <pthread.h>

@@ -125,8 +125,6 @@ bool ApplyValue(const std::string& name, const std::string& value, CSettings& se
 
 }  // namespace
 
-CSettings g_Settings;
-
 SOptionsOutcome ParseOptions(int argc, const char* const* argv, CSettings& settings)
 {
     for (int i = 1; i < argc; ++i) {

@@ -2,7 +2,7 @@
 // platform is asked to be (headless, windowed, display format, capture, scripted keys).
 #pragma once
 
-#include "../world.h"
+#include "settings.h"
 
 #include <string>
 

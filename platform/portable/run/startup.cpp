@@ -4,6 +4,11 @@
 // outside (ending.cpp). Running out of memory ends the run here, in one line.
 #include "startup.h"
 
+#include "../ddraw/ddraw.h"
+#include "../display/display.h"
+#include "capture.h"
+#include "ending.h"
+#include "frame_script.h"
 #include "options.h"
 
 #include <fcntl.h>
@@ -59,11 +64,15 @@ int Run(int argc, char** argv)
         std::fprintf(stderr, "korvan: headless without --frames: stopping after %d frames (10 s)\n",
                      kDefaultHeadlessFrames);
     }
-    g_Settings = settings;
+    SetSixteenBitFormat(settings.format);
+    StartFrameScript(settings.keys, settings.nFrames);
     InstallSignalHandlers();
-    const SDisplay& display = settings.bHeadless ? HeadlessDisplay() : DeviceDisplay();
+    const SDisplay& display = settings.bHeadless ? g_HeadlessDisplay : g_DeviceDisplay;
+    const SDisplayOptions displayOptions{.bWindowed = settings.bWindowed,
+                                         .bVsync = settings.bVsync,
+                                         .bDrawnBoxes = settings.bDrawnBoxes};
     std::string error;
-    if (!display.Start(error)) {
+    if (!display.Start(displayOptions, error)) {
         std::fprintf(stderr, "korvan: no display available (%s); use --headless to run without one\n",
                      error.c_str());
         return 1;

@@ -2,8 +2,15 @@
 // presses, message boxes, what was presented, pitch padding and the virtual clock.
 #include "testing.h"
 
+#include "../ddraw/ddraw.h"
+#include "../ddraw/present.h"
+#include "../run/capture.h"
+#include "../run/ending.h"
+#include "../run/frame_script.h"
+#include "../user/gdi.h"
+#include "../user/window_manager.h"
+#include "box_log.h"
 #include "faults.h"
-#include "../world.h"
 
 namespace portable {
 namespace {
@@ -31,18 +38,18 @@ namespace test {
 
 void Reset(DisplayFormat format)
 {
-    CSettings settings;  // no capture, no scripted keys
-    settings.format = format;
-    g_Settings = settings;
-    UseDisplay(HeadlessDisplay());
+    UseDisplay(g_HeadlessDisplay);
     ResetHeadlessDisplay();
     ResetFaultsAndCounts();
+    SetSixteenBitFormat(format);
+    SetPitchPadding(0);
     ResetDirectDraw();
     ResetGdi();
     ResetWindowManager();
     ResetMessageBoxes();
     ResetPresentation();
     ResetCapture();
+    StartFrameScript({}, 0);  // no scripted keys
     ResetEnding();
 }
 
@@ -90,12 +97,12 @@ std::vector<std::uint8_t> ScreenRgb()
 
 void SetPitchPadding(int bytes)
 {
-    g_Settings.nPitchPadding = bytes;
+    portable::SetPitchPadding(bytes);
 }
 
 void SetCaptureDir(const std::string& dir)
 {
-    g_Settings.captureDir = dir;
+    SetCaptureFolder(dir);
 }
 
 int RequestedExitStatus()

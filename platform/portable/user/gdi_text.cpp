@@ -2,8 +2,10 @@
 // objects, fonts and TextOutA. Glyphs come from the font embedded in the program (DejaVu Sans
 // Bold), rendered once per size by FreeType as 1-bit masks, like GDI's non-antialiased system
 // font, and kept in a cache; text outside the surface is clipped before any glyph is touched.
+#include "gdi.h"
+
+#include "../ddraw/present.h"
 #include "../testing/faults.h"
-#include "../world.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -12,6 +14,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace portable {
 

@@ -5,8 +5,11 @@
 // display shows the box (the system's, or one drawn by the platform) and says when it has been
 // answered; a box no display can show, or one asked for after the run was ended from outside
 // (nobody may be there to close it), is printed to standard output and answered at once.
+#include "../display/display.h"
+#include "../run/ending.h"
+#include "../testing/box_log.h"
 #include "../testing/faults.h"
-#include "../world.h"
+#include "window_manager.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 // own from resources/korvan.rc, plus any a test registers. Lookup follows Windows: ids are
 // numbers (MAKEINTRESOURCE) or names, types predefined numbers or names, names without case.
 #include "resource_table.h"
-#include "../world.h"
+
 
 #include <cctype>
 #include <cstdlib>

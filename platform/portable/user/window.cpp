@@ -1,9 +1,13 @@
 // Window manager of the portable platform: window classes, windows, the posted-message queue,
 // timers, activation and focus, cursors and icons. Single-threaded like the program; time and
-// display events come from the display (world.h), never from another thread.
+// display events come from the display (display.h), never from another thread.
+#include "window_manager.h"
+
+#include "../ddraw/ddraw.h"
+#include "../run/ending.h"
 #include "../testing/faults.h"
+#include "icon.h"
 #include "resource_table.h"
-#include "../world.h"
 
 #include <algorithm>
 #include <cctype>
