@@ -1,22 +1,19 @@
-// The SDL2 display of the portable platform, the only file that includes SDL. The emulated
-// 640x480 screen is a streaming texture in the renderer's own 32-bit format: each flipped
-// picture is converted once, straight into it (present.cpp; SDL's own conversion costs more
-// than the rest of a present), kept there for redraws, and drawn scaled to fit with 4:3 kept
-// (black bars) and nearest filtering; the renderer's logical size does the letterboxing in
-// output pixels, so HiDPI stays sharp. The renderer waits for the display's refresh, as
-// DirectDraw's Flip does. Message boxes are the system's where it has them, else drawn here
-// (drawn_box.cpp); their modal loop is message_box.cpp's. On X11 a wait for events sleeps on
-// the X connection itself.
-// SDL calls used: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
+// The SDL2 display of the portable platform; with its boxes (display_sdl_boxes.cpp), the only
+// code that includes SDL. The emulated 640x480 screen is a streaming texture in the renderer's
+// own 32-bit format: each flipped picture is converted once, straight into it (present.cpp;
+// SDL's own conversion costs more than the rest of a present), kept there for redraws, and
+// drawn scaled to fit with 4:3 kept (black bars) and nearest filtering; the renderer's logical
+// size does the letterboxing in output pixels, so HiDPI stays sharp. The renderer waits for the
+// display's refresh, as DirectDraw's Flip does. On X11 a wait for events sleeps on the X
+// connection itself.
+// SDL calls used by the two files: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
 // SDL_RenderSetLogicalSize, SDL_UpdateTexture, SDL_Lock/UnlockTexture, SDL_RenderClear/Copy/Present,
 // SDL_GetDesktopDisplayMode, SDL_GetWindowDisplayIndex, SDL_SetWindowFullscreen/Size/Position,
 // SDL_GetWindowSize, SDL_GetWindowID, SDL_RaiseWindow, SDL_SetWindowIcon, SDL_GetWindowFlags,
 // SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_ShowCursor,
 // SDL_PollEvent, SDL_PumpEvents, SDL_FlushEvent, SDL_GetWindowWMInfo, SDL_GetTicks, SDL_Delay,
 // SDL_GetCurrentVideoDriver, SDL_ShowSimpleMessageBox.
-#include "display.h"
-
-#include "drawn_box.h"
+#include "display_sdl.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -26,48 +23,17 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <list>
-#include <sstream>
 #include <string>
 
-namespace portable {
+namespace portable::sdl {
+
+CState g_State;
+
 namespace {
 
-SDisplayOptions g_Options;
-bool g_bStarted = false;
-SDL_Window* g_pWindow = nullptr;
-SDL_Renderer* g_pRenderer = nullptr;
-SDL_Texture* g_pTexture = nullptr;
-bool g_bHasPicture = false;      // a flip showed a picture in this window: drawn again when exposed
-bool g_bTextureCurrent = false;  // the texture holds that picture and the box over it, if any
-bool g_bFullscreen = false;
-bool g_bPointerNews = false;  // the window just appeared, perhaps under the pointer
-int g_nXFd = -1;               // the X connection, to sleep on; -1: poll instead
 const char kWindowClass[] = "korvan";
 // How long a window manager may take to carry out a switch to or from fullscreen.
 constexpr Uint32 kSwitchTimeoutMs = 1000;
-
-// A message box while it is up. A drawn one is in the intro's window over its picture, or,
-// when that window is not on the screen, in a window of its own; the system's has been
-// answered already when it is here (box.rgb is empty).
-struct CDrawnBoxUp {
-    SDrawnBox box;
-    SDL_Window* pWindow = nullptr;  // its own window, or nullptr: drawn in the intro's
-    SDL_Renderer* pRenderer = nullptr;
-    SDL_Texture* pTexture = nullptr;
-    int nLeft = 0, nTop = 0;  // in the intro's window: the box's place over its picture
-    bool bPressed = false;              // the mouse went down on OK
-    bool bDone = false;
-};
-// The innermost last. A list, not a deque: a deque allocates as it is made, before main(), where
-// running out of memory cannot be told in one line; and a list keeps g_pBox valid as boxes come.
-std::list<CDrawnBoxUp> g_Boxes;
-CDrawnBoxUp* g_pBox = nullptr;     // the innermost, or nullptr
-
-bool IsBoxInMainWindow()
-{
-    return g_pBox && !g_pBox->pWindow && !g_pBox->box.rgb.empty();
-}
 
 // The shown picture (black before the first), with a box drawn in the window over it, as the
 // texture's X-R-G-B words.
@@ -75,48 +41,35 @@ bool UploadPicture()
 {
     void* pPixels = nullptr;
     int nPitch = 0;
-    if (SDL_LockTexture(g_pTexture, nullptr, &pPixels, &nPitch) != 0)
+    if (SDL_LockTexture(g_State.pTexture, nullptr, &pPixels, &nPitch) != 0)
         return false;
     auto* pBytes = static_cast<std::uint8_t*>(pPixels);
-    if (g_bHasPicture)
+    if (g_State.bHasPicture)
         ShownWords(WordOrder::Xrgb, pBytes, nPitch);
     else
         std::memset(pBytes, 0, static_cast<std::size_t>(nPitch) * kScreenHeight);
-    if (IsBoxInMainWindow()) {
-        const SDrawnBox& box = g_pBox->box;
-        for (int y = 0; y < box.nHeight; ++y) {
-            auto* pRow = reinterpret_cast<std::uint32_t*>(pBytes + (g_pBox->nTop + y) * nPitch);
-            const std::uint8_t* pSource = &box.rgb[static_cast<std::size_t>(y) * box.nWidth * 3];
-            for (int x = g_pBox->nLeft; x < g_pBox->nLeft + box.nWidth; ++x, pSource += 3)
-                pRow[x] = (std::uint32_t{pSource[0]} << 16) | (std::uint32_t{pSource[1]} << 8) |
-                          pSource[2];
-        }
-    }
-    SDL_UnlockTexture(g_pTexture);
+    DrawBoxOverPicture(pBytes, nPitch);
+    SDL_UnlockTexture(g_State.pTexture);
     return true;
 }
+
+}  // namespace
 
 // Draws the texture again, uploaded anew only when what it should hold changed.
 void Redraw()
 {
-    if (!g_pRenderer)
+    if (!g_State.pRenderer)
         return;
-    if (!g_bTextureCurrent && (g_bHasPicture || IsBoxInMainWindow()))
-        g_bTextureCurrent = UploadPicture();
-    SDL_SetRenderDrawColor(g_pRenderer, 0, 0, 0, 255);
-    SDL_RenderClear(g_pRenderer);
-    if (g_bTextureCurrent)
-        SDL_RenderCopy(g_pRenderer, g_pTexture, nullptr, nullptr);
-    SDL_RenderPresent(g_pRenderer);
+    if (!g_State.bTextureCurrent && (g_State.bHasPicture || IsBoxInMainWindow()))
+        g_State.bTextureCurrent = UploadPicture();
+    SDL_SetRenderDrawColor(g_State.pRenderer, 0, 0, 0, 255);
+    SDL_RenderClear(g_State.pRenderer);
+    if (g_State.bTextureCurrent)
+        SDL_RenderCopy(g_State.pRenderer, g_State.pTexture, nullptr, nullptr);
+    SDL_RenderPresent(g_State.pRenderer);
 }
 
-void RedrawBoxWindow(const CDrawnBoxUp& up)
-{
-    SDL_UpdateTexture(up.pTexture, nullptr, up.box.rgb.data(), up.box.nWidth * 3);
-    SDL_RenderClear(up.pRenderer);
-    SDL_RenderCopy(up.pRenderer, up.pTexture, nullptr, nullptr);
-    SDL_RenderPresent(up.pRenderer);
-}
+namespace {
 
 // After a change of size the first present may still go out at the old size (Mesa's software
 // GL takes the new one from the present itself), leaving the rest of the window unpainted
@@ -131,7 +84,7 @@ void RedrawResized()
 int RefreshRate()
 {
     SDL_DisplayMode mode;
-    const int nDisplay = g_pWindow ? SDL_GetWindowDisplayIndex(g_pWindow) : 0;
+    const int nDisplay = g_State.pWindow ? SDL_GetWindowDisplayIndex(g_State.pWindow) : 0;
     return SDL_GetDesktopDisplayMode(nDisplay < 0 ? 0 : nDisplay, &mode) == 0 ? mode.refresh_rate : 0;
 }
 
@@ -140,14 +93,14 @@ int RefreshRate()
 // renderer that refuses to wait is taken without it.
 SDL_Renderer* CreateRenderer()
 {
-    if (g_Options.bVsync && RefreshRate() > 0) {
+    if (g_State.options.bVsync && RefreshRate() > 0) {
         if (SDL_Renderer* pRenderer = SDL_CreateRenderer(
-                g_pWindow, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC))
+                g_State.pWindow, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC))
             return pRenderer;
     }
-    if (SDL_Renderer* pRenderer = SDL_CreateRenderer(g_pWindow, -1, SDL_RENDERER_ACCELERATED))
+    if (SDL_Renderer* pRenderer = SDL_CreateRenderer(g_State.pWindow, -1, SDL_RENDERER_ACCELERATED))
         return pRenderer;
-    return SDL_CreateRenderer(g_pWindow, -1, SDL_RENDERER_SOFTWARE);
+    return SDL_CreateRenderer(g_State.pWindow, -1, SDL_RENDERER_SOFTWARE);
 }
 
 // The size of the window for each state. Fullscreen takes the whole desktop up front as well:
@@ -171,7 +124,7 @@ void SetIcon(const SIconImage& icon)
         icon.nWidth * 4, SDL_PIXELFORMAT_RGBA32);
     if (!pSurface)
         return;  // the desktop's default icon is no reason to stop
-    SDL_SetWindowIcon(g_pWindow, pSurface);  // SDL keeps a copy of the pixels
+    SDL_SetWindowIcon(g_State.pWindow, pSurface);  // SDL keeps a copy of the pixels
     SDL_FreeSurface(pSurface);
 }
 
@@ -184,12 +137,12 @@ void WaitForWindowSize(int nWidth, int nHeight)
     const Uint32 nStart = SDL_GetTicks();
     int nLastWidth = 0;
     int nLastHeight = 0;
-    SDL_GetWindowSize(g_pWindow, &nLastWidth, &nLastHeight);
+    SDL_GetWindowSize(g_State.pWindow, &nLastWidth, &nLastHeight);
     for (;;) {
         SDL_PumpEvents();  // other events stay queued, in order, for after the switch
         int nNowWidth = 0;
         int nNowHeight = 0;
-        SDL_GetWindowSize(g_pWindow, &nNowWidth, &nNowHeight);
+        SDL_GetWindowSize(g_State.pWindow, &nNowWidth, &nNowHeight);
         if (nNowWidth != nLastWidth || nNowHeight != nLastHeight)
             RedrawResized();
         nLastWidth = nNowWidth;
@@ -200,25 +153,29 @@ void WaitForWindowSize(int nWidth, int nHeight)
     }
 }
 
+}  // namespace
+
 // Each switch is carried out in full before the next event is taken, so rapid Alt+Enter
 // presses each toggle once and the window never shows a picture laid out for the other size.
 void SetFullscreen(bool bFullscreen)
 {
     // Desktop fullscreen: the desktop's mode stays, our letterbox does the scaling.
-    g_bFullscreen = bFullscreen;
+    g_State.bFullscreen = bFullscreen;
     int nWidth = 0;
     int nHeight = 0;
     WindowSizeFor(bFullscreen, nWidth, nHeight);
     if (!bFullscreen)
-        SDL_SetWindowFullscreen(g_pWindow, 0);
-    SDL_SetWindowSize(g_pWindow, nWidth, nHeight);
-    SDL_SetWindowPosition(g_pWindow, bFullscreen ? 0 : SDL_WINDOWPOS_CENTERED,
+        SDL_SetWindowFullscreen(g_State.pWindow, 0);
+    SDL_SetWindowSize(g_State.pWindow, nWidth, nHeight);
+    SDL_SetWindowPosition(g_State.pWindow, bFullscreen ? 0 : SDL_WINDOWPOS_CENTERED,
                           bFullscreen ? 0 : SDL_WINDOWPOS_CENTERED);
     if (bFullscreen)
-        SDL_SetWindowFullscreen(g_pWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        SDL_SetWindowFullscreen(g_State.pWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
     WaitForWindowSize(nWidth, nHeight);
     RedrawResized();
 }
+
+namespace {
 
 // Virtual-key code of an SDL key; 0 for keys the program never sees.
 UINT VirtualKeyOf(SDL_Keycode key)
@@ -254,26 +211,17 @@ UINT VirtualKeyOf(SDL_Keycode key)
     }
 }
 
-void HandleBoxKey(const SDL_KeyboardEvent& key)
-{
-    // The keys a box with one OK button answers to; the rest go nowhere while it is up.
-    const SDL_Keycode sym = key.keysym.sym;
-    if (key.type == SDL_KEYDOWN && !key.repeat &&
-        (sym == SDLK_RETURN || sym == SDLK_KP_ENTER || sym == SDLK_ESCAPE || sym == SDLK_SPACE))
-        g_pBox->bDone = true;
-}
-
 void HandleKey(const SDL_KeyboardEvent& key)
 {
     const bool bAltEnter = key.keysym.sym == SDLK_RETURN && (key.keysym.mod & KMOD_ALT);
     if (bAltEnter) {
         // A platform shortcut, as the desktop's own would be; it switches the intro's window,
         // also with a box drawn in it.
-        if (key.type == SDL_KEYDOWN && !key.repeat && (!g_pBox || IsBoxInMainWindow()))
-            SetFullscreen(!g_bFullscreen);
+        if (key.type == SDL_KEYDOWN && !key.repeat && (!g_State.pBox || IsBoxInMainWindow()))
+            SetFullscreen(!g_State.bFullscreen);
         return;
     }
-    if (g_pBox) {
+    if (g_State.pBox) {
         HandleBoxKey(key);
         return;
     }
@@ -282,34 +230,10 @@ void HandleKey(const SDL_KeyboardEvent& key)
         PostKeyMessage(key.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, nVk);
 }
 
-// A click on OK closes the box: the button goes down and comes up over it. Coordinates are
-// in the renderer's logical pixels (SDL maps them), so the box's own.
-void HandleBoxClick(const SDL_MouseButtonEvent& button)
-{
-    CDrawnBoxUp& up = *g_pBox;
-    SDL_Window* pBoxWindow = up.pWindow ? up.pWindow : g_pWindow;
-    if (button.button != SDL_BUTTON_LEFT || !pBoxWindow || button.windowID != SDL_GetWindowID(pBoxWindow))
-        return;
-    const int x = button.x - up.nLeft, y = button.y - up.nTop;
-    const RECT& ok = up.box.okButton;
-    const bool bOnOk = x >= ok.left && x < ok.right && y >= ok.top && y < ok.bottom;
-    if (button.type == SDL_MOUSEBUTTONDOWN)
-        up.bPressed = bOnOk;
-    else if (up.bPressed && bOnOk)
-        up.bDone = true;
-    else
-        up.bPressed = false;
-}
-
 void HandleWindowEvent(const SDL_WindowEvent& event)
 {
-    if (g_pBox && g_pBox->pWindow && event.windowID == SDL_GetWindowID(g_pBox->pWindow)) {
-        if (event.event == SDL_WINDOWEVENT_CLOSE)
-            g_pBox->bDone = true;  // a box with only OK may be closed as a window, like Escape
-        else if (event.event == SDL_WINDOWEVENT_EXPOSED || event.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-            RedrawBoxWindow(*g_pBox);
+    if (HandleBoxWindowEvent(event))
         return;
-    }
     switch (event.event) {
     case SDL_WINDOWEVENT_FOCUS_GAINED:
         SetAppActive(true);
@@ -326,7 +250,7 @@ void HandleWindowEvent(const SDL_WindowEvent& event)
     case SDL_WINDOWEVENT_CLOSE:
         // The close button of a window holding a box belongs to the box.
         if (IsBoxInMainWindow())
-            g_pBox->bDone = true;
+            g_State.pBox->bDone = true;
         break;
     default:
         break;
@@ -349,11 +273,11 @@ bool WaitEvent(SDL_Event& event, Uint32 waitMs)
         const Uint32 nGone = SDL_GetTicks() - nStart;
         if (nGone >= waitMs)
             return false;
-        if (g_nXFd < 0) {
+        if (g_State.nXFd < 0) {
             SDL_Delay(1);
             continue;
         }
-        pollfd connection{g_nXFd, POLLIN, 0};
+        pollfd connection{g_State.nXFd, POLLIN, 0};
         if (poll(&connection, 1, static_cast<int>(waitMs - nGone)) < 0)
             return false;
     }
@@ -365,7 +289,7 @@ void HandleEvent(const SDL_Event& event)
     case SDL_QUIT:
         // The window manager's close button, like Alt+F4 on Windows; with a box up it is the
         // box's close (handled with the window's event).
-        if (!g_pBox)
+        if (!g_State.pBox)
             PostCloseToMainWindow();
         break;
     case SDL_WINDOWEVENT:
@@ -380,7 +304,7 @@ void HandleEvent(const SDL_Event& event)
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
-        if (g_pBox)
+        if (g_State.pBox)
             HandleBoxClick(event.button);
         break;
     default:
@@ -388,57 +312,7 @@ void HandleEvent(const SDL_Event& event)
     }
 }
 
-bool IsMainWindowOnScreen()
-{
-    if (!g_pWindow || !g_pRenderer)
-        return false;
-    const Uint32 nFlags = SDL_GetWindowFlags(g_pWindow);
-    return (nFlags & SDL_WINDOW_SHOWN) && !(nFlags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED));
-}
-
-bool ProgramInPath(const char* pszName)
-{
-    const char* pszPath = std::getenv("PATH");
-    std::istringstream path(pszPath ? pszPath : "");
-    for (std::string dir; std::getline(path, dir, ':');)
-        if (!dir.empty() && access((dir + "/" + pszName).c_str(), X_OK) == 0)
-            return true;
-    return false;
-}
-
-// SDL shows a box on Wayland only through the zenity program; without it there is no way.
-bool SystemHasBoxes()
-{
-    const char* pszDriver = SDL_GetCurrentVideoDriver();
-    return !(pszDriver && std::strcmp(pszDriver, "wayland") == 0) || ProgramInPath("zenity");
-}
-
-// The system's box, over the intro's window when that is on the screen. A box cannot show
-// above a fullscreen window: the window steps out of fullscreen for it and back afterwards.
-bool ShowSystemBox(const char* pszText, const char* pszCaption)
-{
-    if (!SystemHasBoxes())
-        return false;
-    const bool bOnScreen = IsMainWindowOnScreen();
-    const bool bWasFullscreen = bOnScreen && g_bFullscreen;
-    if (bWasFullscreen)
-        SetFullscreen(false);
-    SDL_ShowCursor(SDL_ENABLE);
-    SetSystemModal(true);
-    const bool bShown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, pszCaption, pszText,
-                                                 bOnScreen ? g_pWindow : nullptr) == 0;
-    SetSystemModal(false);
-    // The focus changes the box caused belong to the box, not to the program.
-    SDL_PumpEvents();
-    SDL_FlushEvent(SDL_WINDOWEVENT);
-    if (bOnScreen && g_pWindow) {
-        if (bWasFullscreen)
-            SetFullscreen(true);
-        SDL_RaiseWindow(g_pWindow);
-        Redraw();
-    }
-    return bShown;
-}
+}  // namespace
 
 // The X connection SDL talks over, once there is a window to ask.
 int XConnectionOf(SDL_Window* pWindow)
@@ -450,64 +324,7 @@ int XConnectionOf(SDL_Window* pWindow)
     return ConnectionNumber(info.info.x11.display);
 }
 
-void CloseBoxWindow(CDrawnBoxUp& up)
-{
-    if (up.pTexture)
-        SDL_DestroyTexture(up.pTexture);
-    if (up.pRenderer)
-        SDL_DestroyRenderer(up.pRenderer);
-    if (up.pWindow)
-        SDL_DestroyWindow(up.pWindow);
-    up.pTexture = nullptr;
-    up.pRenderer = nullptr;
-    up.pWindow = nullptr;
-}
-
-bool OpenBoxWindow(CDrawnBoxUp& up, const char* pszCaption)
-{
-    up.pWindow = SDL_CreateWindow(pszCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                  up.box.nWidth, up.box.nHeight, SDL_WINDOW_ALLOW_HIGHDPI);
-    if (up.pWindow)
-        up.pRenderer = SDL_CreateRenderer(up.pWindow, -1, 0);
-    if (up.pRenderer) {
-        SDL_RenderSetLogicalSize(up.pRenderer, up.box.nWidth, up.box.nHeight);
-        up.pTexture = SDL_CreateTexture(up.pRenderer, SDL_PIXELFORMAT_RGB24,
-                                        SDL_TEXTUREACCESS_STREAMING, up.box.nWidth, up.box.nHeight);
-    }
-    if (!up.pTexture) {
-        CloseBoxWindow(up);
-        return false;
-    }
-    SDL_RaiseWindow(up.pWindow);
-    if (g_nXFd < 0)
-        g_nXFd = XConnectionOf(up.pWindow);
-    return true;
-}
-
-bool ShowDrawnBox(const char* pszText, const char* pszCaption)
-{
-    CDrawnBoxUp up;
-    const bool bInMain = IsMainWindowOnScreen();
-    // In the intro's window the box keeps a margin, so it reads as a box over the picture.
-    const int nMargin = bInMain ? 8 : 0;
-    up.box = DrawMessageBoxImage(pszText, pszCaption, kScreenWidth - 2 * nMargin,
-                                 kScreenHeight - 2 * nMargin);
-    if (bInMain) {
-        up.nLeft = (kScreenWidth - up.box.nWidth) / 2;
-        up.nTop = (kScreenHeight - up.box.nHeight) / 2;
-    } else if (!OpenBoxWindow(up, pszCaption)) {
-        return false;
-    }
-    g_Boxes.push_back(std::move(up));
-    g_pBox = &g_Boxes.back();
-    g_bTextureCurrent = false;
-    SDL_ShowCursor(SDL_ENABLE);
-    if (bInMain)
-        Redraw();
-    else
-        RedrawBoxWindow(*g_pBox);
-    return true;
-}
+namespace {
 
 DWORD Now()
 {
@@ -516,7 +333,7 @@ DWORD Now()
 
 bool Start(const SDisplayOptions& options, std::string& error)
 {
-    g_Options = options;
+    g_State.options = options;
     // The window class desktops match with the .desktop entry's StartupWMClass (X11) and the
     // app id (Wayland); SDL reads them when it makes the window. A user's own values win.
     setenv("SDL_VIDEO_X11_WMCLASS", kWindowClass, 0);
@@ -556,93 +373,93 @@ bool Start(const SDisplayOptions& options, std::string& error)
             return false;
         }
     }
-    g_bStarted = true;
+    g_State.bStarted = true;
     return true;
 }
 
 void DestroyWindow()
 {
     if (IsBoxInMainWindow())
-        g_pBox->bDone = true;
-    if (g_pTexture)
-        SDL_DestroyTexture(g_pTexture);
-    if (g_pRenderer)
-        SDL_DestroyRenderer(g_pRenderer);
-    if (g_pWindow)
-        SDL_DestroyWindow(g_pWindow);
-    g_pTexture = nullptr;
-    g_pRenderer = nullptr;
-    g_pWindow = nullptr;
-    g_bHasPicture = false;
-    g_bTextureCurrent = false;
+        g_State.pBox->bDone = true;
+    if (g_State.pTexture)
+        SDL_DestroyTexture(g_State.pTexture);
+    if (g_State.pRenderer)
+        SDL_DestroyRenderer(g_State.pRenderer);
+    if (g_State.pWindow)
+        SDL_DestroyWindow(g_State.pWindow);
+    g_State.pTexture = nullptr;
+    g_State.pRenderer = nullptr;
+    g_State.pWindow = nullptr;
+    g_State.bHasPicture = false;
+    g_State.bTextureCurrent = false;
 }
 
 void ShowWindow(const char* pszTitle, const SIconImage* pIcon)
 {
-    if (!g_bStarted || g_pWindow)
+    if (!g_State.bStarted || g_State.pWindow)
         return;
     const Uint32 nFlags = SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE |
-                          (g_Options.bWindowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+                          (g_State.options.bWindowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
     int nWidth = 0;
     int nHeight = 0;
-    WindowSizeFor(!g_Options.bWindowed, nWidth, nHeight);
-    g_pWindow = SDL_CreateWindow(pszTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+    WindowSizeFor(!g_State.options.bWindowed, nWidth, nHeight);
+    g_State.pWindow = SDL_CreateWindow(pszTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                  nWidth, nHeight, nFlags);
-    if (!g_pWindow)
+    if (!g_State.pWindow)
         return;
-    g_bFullscreen = !g_Options.bWindowed;
+    g_State.bFullscreen = !g_State.options.bWindowed;
     if (pIcon)
         SetIcon(*pIcon);
-    g_pRenderer = CreateRenderer();
-    if (g_pRenderer) {
-        SDL_RenderSetLogicalSize(g_pRenderer, kScreenWidth, kScreenHeight);
-        g_pTexture = SDL_CreateTexture(g_pRenderer, SDL_PIXELFORMAT_RGB888,
+    g_State.pRenderer = CreateRenderer();
+    if (g_State.pRenderer) {
+        SDL_RenderSetLogicalSize(g_State.pRenderer, kScreenWidth, kScreenHeight);
+        g_State.pTexture = SDL_CreateTexture(g_State.pRenderer, SDL_PIXELFORMAT_RGB888,
                                        SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight);
     }
-    if (!g_pTexture) {
+    if (!g_State.pTexture) {
         DestroyWindow();
         return;
     }
-    g_nXFd = XConnectionOf(g_pWindow);
-    g_bPointerNews = true;
+    g_State.nXFd = XConnectionOf(g_State.pWindow);
+    g_State.bPointerNews = true;
     Redraw();
 }
 
 void HideWindow()
 {
-    if (!g_pWindow)
+    if (!g_State.pWindow)
         return;
     // Out of fullscreen first: a compositor (weston) that sees a fullscreen window simply vanish
     // keeps the output black, and a box shown next would be drawn behind that.
-    if (g_bFullscreen)
+    if (g_State.bFullscreen)
         SetFullscreen(false);
-    SDL_HideWindow(g_pWindow);
+    SDL_HideWindow(g_State.pWindow);
     if (IsBoxInMainWindow())
-        g_pBox->bDone = true;  // nobody could see it or answer it any more
+        g_State.pBox->bDone = true;  // nobody could see it or answer it any more
 }
 
 void ShowPicture()
 {
-    if (!g_pWindow)
+    if (!g_State.pWindow)
         return;
-    g_bHasPicture = true;
-    g_bTextureCurrent = false;
+    g_State.bHasPicture = true;
+    g_State.bTextureCurrent = false;
     Redraw();
 }
 
 void SetCursorVisible(bool bVisible)
 {
-    if (g_pWindow)
+    if (g_State.pWindow)
         SDL_ShowCursor(bVisible ? SDL_ENABLE : SDL_DISABLE);
 }
 
 void PumpEvents(DWORD waitMs)
 {
-    if (!g_bStarted)
+    if (!g_State.bStarted)
         return;
-    if (g_bPointerNews) {
+    if (g_State.bPointerNews) {
         // A window appearing under the pointer gets WM_SETCURSOR without any mouse motion.
-        g_bPointerNews = false;
+        g_State.bPointerNews = false;
         SendSetCursorToMainWindow();
     }
     SDL_Event event;
@@ -652,66 +469,38 @@ void PumpEvents(DWORD waitMs)
         HandleEvent(event);
 }
 
-bool ShowBox(const char* pszText, const char* pszCaption)
-{
-    if (!g_bStarted)
-        return false;
-    if (g_Options.bDrawnBoxes || !ShowSystemBox(pszText, pszCaption))
-        return ShowDrawnBox(pszText, pszCaption);
-    // The system's box runs a loop of its own and is answered when it returns.
-    g_Boxes.emplace_back().bDone = true;
-    g_pBox = &g_Boxes.back();
-    g_bTextureCurrent = false;
-    return true;
-}
-
-void CloseBox()
-{
-    if (g_Boxes.empty())
-        return;
-    const bool bInMain = IsBoxInMainWindow();
-    CloseBoxWindow(*g_pBox);
-    g_Boxes.pop_back();
-    g_pBox = g_Boxes.empty() ? nullptr : &g_Boxes.back();
-    g_bTextureCurrent = false;
-    if (g_pWindow && bInMain)
-        Redraw();
-}
-
 void Shutdown()
 {
-    if (!g_bStarted)
+    if (!g_State.bStarted)
         return;
     DestroyWindow();
-    while (!g_Boxes.empty())
+    while (!g_State.boxes.empty())
         CloseBox();
     SDL_Quit();
-    g_bStarted = false;
-    g_nXFd = -1;
-}
-
-bool BoxUp()
-{
-    return g_pBox && !g_pBox->bDone;
+    g_State.bStarted = false;
+    g_State.nXFd = -1;
 }
 
 }  // namespace
+}  // namespace portable::sdl
+
+namespace portable {
 
 const SDisplay g_DeviceDisplay{
-    .Start = Start,
-    .Shutdown = Shutdown,
-    .Now = Now,
-    .ShowWindow = ShowWindow,
-    .HideWindow = HideWindow,
-    .DestroyWindow = DestroyWindow,
-    .ShowPicture = ShowPicture,
-    .SetCursorVisible = SetCursorVisible,
+    .Start = sdl::Start,
+    .Shutdown = sdl::Shutdown,
+    .Now = sdl::Now,
+    .ShowWindow = sdl::ShowWindow,
+    .HideWindow = sdl::HideWindow,
+    .DestroyWindow = sdl::DestroyWindow,
+    .ShowPicture = sdl::ShowPicture,
+    .SetCursorVisible = sdl::SetCursorVisible,
     .TakesInput = [] { return true; },
-    .PumpEvents = PumpEvents,
+    .PumpEvents = sdl::PumpEvents,
     .Wait = [](DWORD ms) { SDL_Delay(ms); },
-    .ShowBox = ShowBox,
-    .BoxUp = BoxUp,
-    .CloseBox = CloseBox,
+    .ShowBox = sdl::ShowBox,
+    .BoxUp = sdl::BoxUp,
+    .CloseBox = sdl::CloseBox,
 };
 
 }  // namespace portable

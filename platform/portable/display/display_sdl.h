@@ -1,0 +1,69 @@
+// Shared by the two files of the SDL display: display_sdl.cpp (the intro's window, its picture
+// and events) and display_sdl_boxes.cpp (message boxes: the system's, or drawn, in the intro's
+// window or one of their own). The display's state is one struct, as an SDL backend keeps its
+// device data; nothing outside these two files sees it.
+#pragma once
+
+#include "display.h"
+#include "drawn_box.h"
+
+#include <SDL.h>
+
+#include <list>
+
+namespace portable::sdl {
+
+// A message box while it is up. A drawn one is in the intro's window over its picture, or,
+// when that window is not on the screen, in a window of its own; the system's has been
+// answered already when it is here (box.rgb is empty).
+struct CBoxUp {
+    SDrawnBox box;
+    SDL_Window* pWindow = nullptr;  // its own window, or nullptr: drawn in the intro's
+    SDL_Renderer* pRenderer = nullptr;
+    SDL_Texture* pTexture = nullptr;
+    int nLeft = 0, nTop = 0;  // in the intro's window: the box's place over its picture
+    bool bPressed = false;    // the mouse went down on OK
+    bool bDone = false;
+};
+
+struct CState {
+    SDisplayOptions options;
+    bool bStarted = false;
+    SDL_Window* pWindow = nullptr;
+    SDL_Renderer* pRenderer = nullptr;
+    SDL_Texture* pTexture = nullptr;
+    bool bHasPicture = false;      // a flip showed a picture in this window: drawn again when exposed
+    bool bTextureCurrent = false;  // the texture holds that picture and the box over it, if any
+    bool bFullscreen = false;
+    bool bPointerNews = false;  // the window just appeared, perhaps under the pointer
+    int nXFd = -1;              // the X connection, to sleep on; -1: poll instead
+    // The innermost last. A list, not a deque: a deque allocates as it is made, before main(),
+    // where running out of memory cannot be told in one line; and a list keeps pBox valid as
+    // boxes come.
+    std::list<CBoxUp> boxes;
+    CBoxUp* pBox = nullptr;  // the innermost, or nullptr
+};
+extern CState g_State;
+
+// ---- display_sdl.cpp ----
+// Draws the intro's window again, its texture uploaded anew only when what it should hold changed.
+void Redraw();
+// Switches the intro's window to or from fullscreen, carried out in full before it returns.
+void SetFullscreen(bool bFullscreen);
+// The X connection SDL talks over, once there is a window to ask; -1 elsewhere.
+int XConnectionOf(SDL_Window* pWindow);
+
+// ---- display_sdl_boxes.cpp ----
+bool IsBoxInMainWindow();
+// A box drawn in the intro's window, laid over its picture's X-R-G-B words.
+void DrawBoxOverPicture(std::uint8_t* pBytes, int nPitch);
+// Input while a box is up: the keys and clicks that answer it, and its own window's events
+// (true when the event was the box window's).
+void HandleBoxKey(const SDL_KeyboardEvent& key);
+void HandleBoxClick(const SDL_MouseButtonEvent& button);
+bool HandleBoxWindowEvent(const SDL_WindowEvent& event);
+bool ShowBox(const char* pszText, const char* pszCaption);
+bool BoxUp();
+void CloseBox();
+
+}  // namespace portable::sdl
