@@ -7,8 +7,8 @@ NATIVE_PKGS  := cmake g++ make pkg-config libsdl2-dev libfreetype-dev libpng-dev
                 libgtest-dev libbenchmark-dev fonts-dejavu-core fonttools
 WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libgtest-dev
 WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
-# The 32-bit program's Wine, only where 32-bit programs can execute; ensure-packages enables the
-# i386 architecture for it. Where it cannot be had, the 32-bit Wine suite says "not run here".
+# The 32-bit program's Wine, only where 32-bit programs can execute; ensure-packages.sh enables
+# the i386 architecture for it. Where it cannot be had, the 32-bit Wine suite says "not run here".
 WINE32_PKGS  := wine32:i386
 FUZZ_PKGS    := clang libclang-rt-14-dev
 DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils weston imagemagick tesseract-ocr
@@ -29,19 +29,19 @@ FRAMES ?= 1000
 
 all: build
 
-deps-native:  ; @scripts/ensure-packages $(NATIVE_PKGS)
-deps-windows: ; @scripts/ensure-packages $(WINDOWS_PKGS)
-deps-wine:    ; @scripts/ensure-packages $(WINE_PKGS)
+deps-native:  ; @scripts/ensure-packages.sh $(NATIVE_PKGS)
+deps-windows: ; @scripts/ensure-packages.sh $(WINDOWS_PKGS)
+deps-wine:    ; @scripts/ensure-packages.sh $(WINE_PKGS)
 deps-wine32:
-	@if why=$$(scripts/machine-can run-i386); then scripts/ensure-packages --optional $(WINE32_PKGS); \
+	@if why=$$(scripts/machine-can.sh run-i386); then scripts/ensure-packages.sh --optional $(WINE32_PKGS); \
 	 else echo "not installing $(WINE32_PKGS): $$why"; fi
-deps-fuzz:    ; @scripts/ensure-packages $(FUZZ_PKGS)
-deps-display: ; @scripts/ensure-packages $(DISPLAY_PKGS)
-deps-web:     ; @scripts/ensure-packages $(WEB_PKGS)
+deps-fuzz:    ; @scripts/ensure-packages.sh $(FUZZ_PKGS)
+deps-display: ; @scripts/ensure-packages.sh $(DISPLAY_PKGS)
+deps-web:     ; @scripts/ensure-packages.sh $(WEB_PKGS)
 # npm comes with some builds of nodejs and as its own package with Debian's.
-deps-web-test: ; @scripts/ensure-packages $(WEB_TEST_PKGS) && { command -v npm >/dev/null || scripts/ensure-packages npm; }
-deps-release: ; @scripts/ensure-packages $(RELEASE_PKGS)
-deps-deb:     ; @scripts/ensure-packages $(DEB_PKGS)
+deps-web-test: ; @scripts/ensure-packages.sh $(WEB_TEST_PKGS) && { command -v npm >/dev/null || scripts/ensure-packages.sh npm; }
+deps-release: ; @scripts/ensure-packages.sh $(RELEASE_PKGS)
+deps-deb:     ; @scripts/ensure-packages.sh $(DEB_PKGS)
 
 # Each configuration is a preset of CMakePresets.json (native, asan, fuzz, mingw64, mingw32, web,
 # release), each in its own folder: $(call preset,NAME[,TARGETS]) configures and builds one.

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Starts the Wine harness in a state directory: an Xvfb server at 640x480x16 on a free display
-# and a Wine prefix with a persistent wineserver. Usage: wine-setup.sh STATE_DIR
+# and a Wine prefix with a persistent wineserver. Usage: wine_setup.sh STATE_DIR
 # The prefix is kept between runs (wineboot takes ~15 s) and rebuilt when Wine's version changes.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine-env.sh"
+. "$here/wine_env.sh"
 
 [ $# -eq 1 ] || { echo "usage: $0 STATE_DIR" >&2; exit 2; }
 state_dir=$(mkdir -p "$1" && cd "$1" && pwd)
@@ -23,7 +23,7 @@ korvan_wine_arch "$state_dir"
 # does; there the suite is not run, and says so (the program is still built and checked).
 rm -f "$state_dir/not-run-here"
 if [ "$KORVAN_WINE_ARCH" = win32 ]; then
-  if ! why=$("$here/machine-can" run-i386); then
+  if ! why=$("$here/../../scripts/machine-can.sh" run-i386); then
     echo "$why" >"$state_dir/not-run-here"
   elif ! korvan_find_wine 2>/dev/null; then
     echo "the 32-bit Wine is not installed (Debian's wine32:i386; make deps-wine32 reports why" \
@@ -36,7 +36,7 @@ korvan_find_wineserver
 
 # A harness left over from an interrupted run is stopped first.
 if [ -f "$state_dir/xvfb.pid" ]; then
-  "$here/wine-stop.sh" "$state_dir" || true
+  "$here/wine_stop.sh" "$state_dir" || true
 fi
 
 start_xvfb() {

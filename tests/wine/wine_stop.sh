@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Stops the Wine harness of a state directory: ends the prefix's wineserver (and with it any
 # Wine process left running) and the Xvfb server. The prefix stays for the next run.
-# Usage: wine-stop.sh STATE_DIR
+# Usage: wine_stop.sh STATE_DIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine-env.sh"
+. "$here/wine_env.sh"
 
 [ $# -eq 1 ] || { echo "usage: $0 STATE_DIR" >&2; exit 2; }
 state_dir=$1
