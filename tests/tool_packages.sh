@@ -84,7 +84,8 @@ shopt -s nullglob globstar
 # `make test-native` installs NATIVE_PKGS and DISPLAY_PKGS; `make test-wine` WINDOWS_PKGS and
 # WINE_PKGS.
 check display "NATIVE_PKGS DISPLAY_PKGS" "$src"/tests/display/*.sh "$src"/scripts/lib.sh
-check wine "WINDOWS_PKGS WINE_PKGS" "$src"/tests/wine/**/*.sh "$src"/scripts/machine-can.sh
+check wine "WINDOWS_PKGS WINE_PKGS" "$src"/tests/wine/**/*.sh "$src"/scripts/lib.sh \
+  "$src"/scripts/machine-can.sh
 # `make dist` and `make animation` install NATIVE_PKGS, WINDOWS_PKGS and RELEASE_PKGS; the
 # release checks run in `make test-native`, which installs RELEASE_PKGS too.
 check release "NATIVE_PKGS WINDOWS_PKGS RELEASE_PKGS" "$src"/scripts/dist.sh "$src"/scripts/release-lib.sh \

@@ -1,6 +1,11 @@
+# shellcheck shell=bash
 # Shared part of the Wine harness scripts (sourced, not run): where the harness keeps its
 # state and which environment every Wine call gets. The harness is one Xvfb display and one
-# Wine prefix per build directory; wine_setup.sh creates them, wine_stop.sh ends them.
+# Wine prefix per build directory; wine_setup.sh creates them, wine_stop.sh ends them. It
+# builds on scripts/lib.sh (the tools' packages, the X server's start).
+korvan_scripts_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)
+# shellcheck source=../../scripts/lib.sh
+. "$korvan_scripts_dir/lib.sh"
 
 # Which Wine a harness runs: "win64" (default) or "win32", as the build folder's CMake wrote it
 # into STATE_DIR/wine-arch. A 32-bit program needs a 32-bit prefix and Debian's wine32:i386.
