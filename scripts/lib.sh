@@ -12,9 +12,9 @@
 #                                   accepts connections, with DISPLAY exported (see below)
 #   korvan_stop_xvfb DIR            ends the Xvfb that korvan_start_xvfb DIR started
 
-# The package of each tool whose package has another name than the tool (tests/tool_packages.sh
-# checks the pairs against dpkg, and that the Makefile installs what the scripts call). The
-# names are quoted: they are data here, not commands this file runs.
+# Each tool whose Debian package has another name; a tool not listed here (openbox, wmctrl,
+# xdotool, weston, ...) comes in a package of its own name. tests/tool_packages.sh checks the
+# pairs against dpkg; they are quoted so that it reads them as names, not as commands run here.
 korvan_tool_packages=(
   'Xvfb xvfb'
   'xdpyinfo x11-utils' 'xmessage x11-utils' 'xprop x11-utils' 'xwininfo x11-utils'
