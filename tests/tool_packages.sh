@@ -97,7 +97,7 @@ check web "WEB_PKGS" "$src"/scripts/web-libs.sh
 
 # The table of scripts/lib.sh names the package to install for a missing tool: where the tool is
 # here, that package (or one it depends on) is the one that installed it.
-# shellcheck source=../scripts/lib.sh
+# shellcheck source=SCRIPTDIR/../scripts/lib.sh
 . "$src/scripts/lib.sh"
 pairs=() paths=()
 for pair in "${korvan_tool_packages[@]}"; do

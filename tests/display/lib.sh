@@ -31,7 +31,7 @@
 
 _display_lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # The tools' packages and the X server's start, shared with the Wine harness.
-# shellcheck source=../../scripts/lib.sh
+# shellcheck source=SCRIPTDIR/../../scripts/lib.sh
 . "$_display_lib_dir/../../scripts/lib.sh"
 
 # The test's own output, kept apart so a failure inside a polled command is still seen.

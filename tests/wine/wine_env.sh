@@ -4,7 +4,7 @@
 # Wine prefix per build directory; wine_setup.sh creates them, wine_stop.sh ends them. It
 # builds on scripts/lib.sh (the tools' packages, the X server's start).
 korvan_scripts_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)
-# shellcheck source=../../scripts/lib.sh
+# shellcheck source=SCRIPTDIR/../../scripts/lib.sh
 . "$korvan_scripts_dir/lib.sh"
 
 # Which Wine a harness runs: "win64" (default) or "win32", as the build folder's CMake wrote it

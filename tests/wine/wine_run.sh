@@ -16,7 +16,7 @@
 # Every step waits for its condition within the program's time limit; none waits a fixed time.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=wine_env.sh
+# shellcheck source=SCRIPTDIR/wine_env.sh
 . "$here/wine_env.sh"
 
 state_dir="" limit=60 expect="" steps=()

@@ -4,7 +4,7 @@
 # The prefix is kept between runs (wineboot takes ~15 s) and rebuilt when Wine's version changes.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=wine_env.sh
+# shellcheck source=SCRIPTDIR/wine_env.sh
 . "$here/wine_env.sh"
 
 [ $# -eq 1 ] || { echo "usage: $0 STATE_DIR" >&2; exit 2; }

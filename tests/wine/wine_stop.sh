@@ -4,7 +4,7 @@
 # Usage: wine_stop.sh STATE_DIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=wine_env.sh
+# shellcheck source=SCRIPTDIR/wine_env.sh
 . "$here/wine_env.sh"
 
 [ $# -eq 1 ] || { echo "usage: $0 STATE_DIR" >&2; exit 2; }
