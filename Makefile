@@ -1,14 +1,14 @@
 # Front door for the usual builds; CMake does the real work. See README.md.
 JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE  ?= cmake
-CTEST  ?= ctest --output-on-failure -j $(JOBS)
+CTEST  ?= ctest
 
 NATIVE_PKGS  := cmake g++ make pkg-config libsdl2-dev libfreetype-dev libpng-dev zlib1g-dev \
                 libgtest-dev libbenchmark-dev fonts-dejavu-core fonttools
 WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libgtest-dev
 WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
-# The 32-bit program's Wine, only where 32-bit programs can execute; ensure-packages enables the
-# i386 architecture for it. Where it cannot be had, the 32-bit Wine suite says "not run here".
+# The 32-bit program's Wine, only where 32-bit programs can execute; ensure-packages.sh enables
+# the i386 architecture for it. Where it cannot be had, the 32-bit Wine suite says "not run here".
 WINE32_PKGS  := wine32:i386
 FUZZ_PKGS    := clang libclang-rt-14-dev
 DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils weston imagemagick tesseract-ocr
@@ -29,23 +29,26 @@ FRAMES ?= 1000
 
 all: build
 
-deps-native:  ; @scripts/ensure-packages $(NATIVE_PKGS)
-deps-windows: ; @scripts/ensure-packages $(WINDOWS_PKGS)
-deps-wine:    ; @scripts/ensure-packages $(WINE_PKGS)
+deps-native:  ; @scripts/ensure-packages.sh $(NATIVE_PKGS)
+deps-windows: ; @scripts/ensure-packages.sh $(WINDOWS_PKGS)
+deps-wine:    ; @scripts/ensure-packages.sh $(WINE_PKGS)
 deps-wine32:
-	@if why=$$(scripts/machine-can run-i386); then scripts/ensure-packages --optional $(WINE32_PKGS); \
+	@if why=$$(scripts/machine-can.sh run-i386); then scripts/ensure-packages.sh --optional $(WINE32_PKGS); \
 	 else echo "not installing $(WINE32_PKGS): $$why"; fi
-deps-fuzz:    ; @scripts/ensure-packages $(FUZZ_PKGS)
-deps-display: ; @scripts/ensure-packages $(DISPLAY_PKGS)
-deps-web:     ; @scripts/ensure-packages $(WEB_PKGS)
+deps-fuzz:    ; @scripts/ensure-packages.sh $(FUZZ_PKGS)
+deps-display: ; @scripts/ensure-packages.sh $(DISPLAY_PKGS)
+deps-web:     ; @scripts/ensure-packages.sh $(WEB_PKGS)
 # npm comes with some builds of nodejs and as its own package with Debian's.
-deps-web-test: ; @scripts/ensure-packages $(WEB_TEST_PKGS) && { command -v npm >/dev/null || scripts/ensure-packages npm; }
-deps-release: ; @scripts/ensure-packages $(RELEASE_PKGS)
-deps-deb:     ; @scripts/ensure-packages $(DEB_PKGS)
+deps-web-test: ; @scripts/ensure-packages.sh $(WEB_TEST_PKGS) && { command -v npm >/dev/null || scripts/ensure-packages.sh npm; }
+deps-release: ; @scripts/ensure-packages.sh $(RELEASE_PKGS)
+deps-deb:     ; @scripts/ensure-packages.sh $(DEB_PKGS)
 
 # Each configuration is a preset of CMakePresets.json (native, asan, fuzz, mingw64, mingw32, web,
-# release), each in its own folder: $(call preset,NAME[,TARGETS]) configures and builds one.
+# release), each in its own folder: $(call preset,NAME[,TARGETS]) configures and builds one;
+# $(call workflow,NAME) configures, builds and runs its suites (its test preset: a failing
+# test's output shown, and the labels and parallelism the suites need).
 preset = $(CMAKE) --preset $(1) && $(CMAKE) --build --preset $(1) -j $(JOBS) $(if $(2),--target $(2))
+workflow = CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) CTEST_PARALLEL_LEVEL=$(JOBS) $(CMAKE) --workflow --preset $(1)
 
 build: deps-native
 	$(call preset,native)
@@ -75,15 +78,14 @@ test:
 	@scripts/test-stages.sh "$(MAKE)" test-native test-asan test-fuzz windows test-wine test-web dist
 
 test-native: build deps-display deps-release
-	cd build && $(CTEST)
+	$(CTEST) --preset native -j $(JOBS)
 
+# The asan test preset sets ASAN_OPTIONS (leak checks) and UBSAN_OPTIONS (stack traces).
 test-asan: deps-native
-	$(call preset,asan)
-	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 $(CTEST)
+	$(call workflow,asan)
 
 test-fuzz: deps-native deps-fuzz
-	$(call preset,fuzz)
-	cd build-fuzz && $(CTEST) -L fuzz
+	$(call workflow,fuzz)
 
 # The Windows program twice: 64-bit in build-mingw/, 32-bit in build-mingw32/.
 windows: deps-windows
@@ -92,9 +94,10 @@ windows: deps-windows
 
 # Each build under its own Wine: 64-bit, then 32-bit in a WINEARCH=win32 prefix. Where the
 # 32-bit Wine cannot run, its tests say "not run here" and only the program's header is checked.
+# The tests of one build share its Wine display and prefix: their presets run them one at a time.
 test-wine: windows deps-wine deps-wine32
-	cd build-mingw && $(CTEST) -j 1 -L wine
-	cd build-mingw32 && $(CTEST) -j 1 -L wine
+	$(CTEST) --preset mingw64
+	$(CTEST) --preset mingw32
 
 # dist/: the Linux, 64- and 32-bit Windows and web archives, the Debian package (make deb) and
 # SHA256SUMS, the same bytes for the same commit; then the check that unpacks them and runs the
@@ -106,7 +109,7 @@ dist: deps-native deps-windows deps-release web
 	$(call preset,mingw32,korvan)
 	DEB_BUILD_OPTIONS="nocheck $(DEB_BUILD_OPTIONS)" $(MAKE) --no-print-directory deb
 	scripts/dist.sh dist build build-mingw build-mingw32 build-web/site
-	cd build && $(CTEST) -L dist
+	$(CTEST) --preset native -j $(JOBS) -L dist
 
 # dist/korvan_VERSION-1_ARCH.deb (+ .buildinfo, .changes) by dpkg-buildpackage from a copy of
 # the checkout, lintian-clean; scripts/check-deb-root.sh installs it in a minimal Debian root.
@@ -127,17 +130,20 @@ print-%: ; @echo $($*)
 
 # ---- the web page (README.md, "In the browser") ----
 # FreeType, libpng and zlib built for WebAssembly from Debian's sources, kept between builds
-# (and across `make clean`) in WEB_LIBS_CACHE, one folder per set of versions.
+# (and across `make clean`) in WEB_LIBS_CACHE, one folder per set of versions; the web preset
+# finds them in the folder KORVAN_WEB_LIBS names. $(call web_preset[,CMAKE OPTIONS]) configures
+# build-web/ with them (built first if they are not in the cache yet).
 WEB_LIBS_CACHE ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/korvan/web-libs
 WEB_PORT ?= 8000
-# Debian's emcc finds its acorn only through NODE_PATH when node is not Debian's own.
+# Debian's emcc finds its acorn only through NODE_PATH when node is not Debian's own (the web
+# preset sets the same for CMake's own calls).
 WEB_ENV  := NODE_PATH=/usr/share/nodejs
+web_preset = libs=$$($(WEB_ENV) scripts/web-libs.sh "$(WEB_LIBS_CACHE)" $(JOBS)) && \
+	KORVAN_WEB_LIBS="$$libs" $(CMAKE) --preset web $(1)
 
 web: deps-web
-	@libs=$$($(WEB_ENV) scripts/web-libs.sh "$(WEB_LIBS_CACHE)" $(JOBS)) && \
-	  $(WEB_ENV) emcmake $(CMAKE) --preset web -DCMAKE_FIND_ROOT_PATH="$$libs" \
-	    -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node)
-	$(WEB_ENV) $(CMAKE) --build --preset web -j $(JOBS)
+	@$(call web_preset)
+	$(CMAKE) --build --preset web -j $(JOBS)
 	@echo "The page is in build-web/site/: copy that folder to any static web host."
 
 # As a good static host would: gzip, application/wasm, revalidated caching (scripts/serve.py).
@@ -150,9 +156,10 @@ build-web/npm/node_modules/.package-lock.json: tests/web/package.json tests/web/
 	cp tests/web/package.json tests/web/package-lock.json build-web/npm/
 	npm ci --prefix build-web/npm --no-audit --no-fund
 
+# The web test preset finds the npm packages in build-web/npm (NODE_PATH).
 test-web: build web deps-web-test build-web/npm/node_modules/.package-lock.json
-	$(CMAKE) --preset web -DKORVAN_NATIVE_PROGRAM=$(CURDIR)/build/app/korvan
-	cd build-web && NODE_PATH=$(CURDIR)/build-web/npm/node_modules $(CTEST) -L web
+	$(call web_preset,-DKORVAN_NATIVE_PROGRAM=$(CURDIR)/build/app/korvan)
+	$(CTEST) --preset web -j $(JOBS)
 	NODE_PATH=$(CURDIR)/build-web/npm/node_modules node tests/web/report.cjs build-web/site \
 	    build-web/web/korvan_node.js build/app/korvan \
 	    build-web/web/audit/scores.json

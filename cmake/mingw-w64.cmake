@@ -1,5 +1,5 @@
 # Cross toolchain for the Windows build: MinGW-w64 (x86_64-w64-mingw32), Debian's
-# g++-mingw-w64-x86-64 and mingw-w64-tools. Tests run under Wine through scripts/wine-run.sh,
+# g++-mingw-w64-x86-64 and mingw-w64-tools. Tests run under Wine through tests/wine/wine_run.sh,
 # which needs the harness that tests/wine sets up (Xvfb + a Wine prefix in the build dir).
 # mingw-w64-i686.cmake sets the 32-bit triple and includes this file.
 set(CMAKE_SYSTEM_NAME Windows)
@@ -32,4 +32,4 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--
 # The harness state lives in the build tree, so every build dir has its own prefix.
 get_filename_component(KORVAN_SOURCE_ROOT "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR
-    "${KORVAN_SOURCE_ROOT}/scripts/wine-run.sh;--state;${CMAKE_BINARY_DIR}/wine-harness;--")
+    "${KORVAN_SOURCE_ROOT}/tests/wine/wine_run.sh;--state;${CMAKE_BINARY_DIR}/wine-harness;--")

@@ -29,22 +29,10 @@
 #
 # Limits are generous (a loaded machine is slow, never wrong); seconds of wall-clock time.
 
-# Debian package of each tool the display suites call (tests/tool_packages.sh checks that
-# the Makefile installs every one of them).
-package_of() {
-  case "$1" in
-    Xvfb) echo xvfb ;;
-    openbox) echo openbox ;;
-    wmctrl) echo wmctrl ;;
-    xdotool) echo xdotool ;;
-    xprop | xdpyinfo | xmessage | xwininfo) echo x11-utils ;;
-    import | convert | compare | identify) echo imagemagick ;;
-    tesseract) echo tesseract-ocr ;;
-    *) echo "$1" ;;
-  esac
-}
-
 _display_lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# The tools' packages and the X server's start, shared with the Wine harness.
+# shellcheck source=SCRIPTDIR/../../scripts/lib.sh
+. "$_display_lib_dir/../../scripts/lib.sh"
 
 # The test's own output, kept apart so a failure inside a polled command is still seen.
 exec 8>&1
@@ -54,17 +42,9 @@ fail() {
 }
 
 require_tools() {
-  local tool missing=() packages=()
-  for tool in "$@"; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-      missing+=("$tool")
-      packages+=("$(package_of "$tool")")
-    fi
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  local what
-  what="not installed: ${missing[*]}; apt-get install $(printf '%s\n' "${packages[@]}" |
-    sort -u | tr '\n' ' ')(make deps-display does it)"
+  korvan_have_tools "$@" && return 0
+  local what="not installed: $korvan_missing_tools; apt-get install $korvan_missing_packages"
+  what="$what (make deps-display does it)"
   [ "${CI:-}" = true ] && fail "$what"
   echo "skipped: $what"
   exit 77
@@ -89,10 +69,7 @@ wait_for() {
 
 # A child that ended but was not waited for yet can be a zombie, which `kill -0` still finds.
 running() {
-  local stat
-  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
-  stat=${stat##*) }
-  [ "${stat:0:1}" != Z ]
+  korvan_running "$1"
 }
 
 _session_pids=()
@@ -164,25 +141,13 @@ leak_check_verdict() {
   status=0
 }
 
-# -displayfd: the server takes the first free display number and writes it, then a newline,
-# once it listens. -noreset: without it the server resets whenever its last client leaves
-# (a probe like xdpyinfo or wmctrl) and drops every client connecting at that moment.
+# The session's own X server (scripts/lib.sh starts it on a free display); it is ended with the
+# session's other processes.
 start_xvfb() {
-  local screen=${1:-1024x768x24} fd_file="$work/xvfb.displayfd"
-  : >"$fd_file"
-  spawn xvfb Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$fd_file"
-  _xvfb_pid=$spawned
-  _displayfd_complete() {
-    running "$_xvfb_pid" || fail "Xvfb ended at start: $(cat "$work/xvfb.log")"
-    [ "$(tail -c 1 "$fd_file" | od -An -c | tr -d ' ')" = '\n' ]
-  }
-  wait_for 60 "Xvfb to report its display number" _displayfd_complete
-  export DISPLAY=":$(head -n 1 "$fd_file")"
-  _x_accepts() {
-    running "$_xvfb_pid" || fail "Xvfb on $DISPLAY ended: $(cat "$work/xvfb.log")"
-    xdpyinfo >/dev/null 2>&1
-  }
-  wait_for 60 "the X server on $DISPLAY to accept connections" _x_accepts
+  local started=0
+  korvan_start_xvfb "$work" "${1:-1024x768x24}" 8>&- || started=$?
+  _session_pids+=("$korvan_xvfb_pid")
+  [ "$started" -eq 0 ] || fail "$korvan_xvfb_error; its log: $(cat "$work/xvfb.log")"
 }
 
 # The window manager manages the screen once it has run its --startup command: openbox runs it

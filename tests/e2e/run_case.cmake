@@ -10,7 +10,7 @@
 #                            "KEY frame crc" of GOLDEN
 #   GOLDEN_PNG, GOLDEN_PNG_FRAME   optional: a committed picture that frame must equal
 #   RELIEF                   optional: the reference list whose bands these frames must match
-cmake_minimum_required(VERSION 3.20)
+cmake_minimum_required(VERSION 3.25)
 
 foreach(var KORVAN FRAME_CHECK WORK EXPECT_EXIT)
   if(NOT DEFINED ${var})

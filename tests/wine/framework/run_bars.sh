@@ -58,6 +58,6 @@ mkdir -p "$shots" && rm -f "$shots"/*.png
   --step "await $shots/about.png $0 --check about" --step "key Return" \
   --step "await $shots/resumed.png $0 --check resumed" --step "focus $title" --step "key Escape" \
   --step "await $shots/credits.png $0 --check credits" --step "focus $title" --step "key Return" \
-  -- "$program" || {  # 77: this Wine cannot run here, and wine-run.sh said why
+  -- "$program" || {  # 77: this Wine cannot run here, and wine_run.sh said why
   code=$?; [ "$code" -eq 77 ] || echo "screenshots in $shots" >&2; exit $((code == 77 ? 77 : 1)); }
 echo "bars, about box, resumed frames and credits box as expected"

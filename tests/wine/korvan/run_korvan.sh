@@ -59,7 +59,7 @@ check="$0 --check"
   --step "focus korvan" --step "key Escape" \
   --step "await $shots/credits.png $check credits $frame_check $reference" \
   --step "focus korvan" --step "key Return" \
-  -- "$program" || {  # 77: this Wine cannot run here, and wine-run.sh said why
+  -- "$program" || {  # 77: this Wine cannot run here, and wine_run.sh said why
   code=$?; [ "$code" -eq 77 ] || echo "screenshots in $shots" >&2; exit $((code == 77 ? 77 : 1)); }
 
 frame_of() { "$frame_check" find "$1" "$reference" | sed -n 's/^frame //p'; }

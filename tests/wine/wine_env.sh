@@ -1,6 +1,11 @@
+# shellcheck shell=bash
 # Shared part of the Wine harness scripts (sourced, not run): where the harness keeps its
 # state and which environment every Wine call gets. The harness is one Xvfb display and one
-# Wine prefix per build directory; wine-setup.sh creates them, wine-stop.sh ends them.
+# Wine prefix per build directory; wine_setup.sh creates them, wine_stop.sh ends them. It
+# builds on scripts/lib.sh (the tools' packages, the X server's start).
+korvan_scripts_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)
+# shellcheck source=SCRIPTDIR/../../scripts/lib.sh
+. "$korvan_scripts_dir/lib.sh"
 
 # Which Wine a harness runs: "win64" (default) or "win32", as the build folder's CMake wrote it
 # into STATE_DIR/wine-arch. A 32-bit program needs a 32-bit prefix and Debian's wine32:i386.
@@ -56,7 +61,7 @@ korvan_wine_environment() {
 }
 
 # Ends a harness script with "not run here" (exit 77, which ctest counts as skipped) when the
-# setup found that this machine cannot run this Wine at all: see wine-setup.sh.
+# setup found that this machine cannot run this Wine at all: see wine_setup.sh.
 korvan_exit_if_not_run_here() {
   if [ -f "$1/not-run-here" ]; then
     echo "not run here: $(cat "$1/not-run-here")"
@@ -69,7 +74,7 @@ korvan_load_state() {
   state_dir=$1
   if [ ! -f "$state_dir/display" ]; then
     echo "wine harness: not set up in $state_dir (run the wine_setup test first, e.g." \
-         "'ctest -L wine', or scripts/wine-setup.sh $state_dir)" >&2
+         "'ctest -L wine', or tests/wine/wine_setup.sh $state_dir)" >&2
     return 1
   fi
   DISPLAY=$(cat "$state_dir/display")

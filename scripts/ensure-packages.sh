@@ -9,7 +9,7 @@
 # `apt-get update` is a warning and the install decides; a failed install names the package and
 # apt's own reason. Fetches are retried, and lists fetched within the hour are not fetched again.
 #
-# Usage: ensure-packages [--optional] PACKAGE...
+# Usage: ensure-packages.sh [--optional] PACKAGE...
 #   --optional  a package that cannot be installed is reported and the script still succeeds
 #               (for what a stage can do without, like the 32-bit Wine)
 set -eu

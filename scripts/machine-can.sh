@@ -3,13 +3,13 @@
 # Prints nothing and succeeds when the machine has it; otherwise prints why not, in words for a
 # "not run here: ..." line, and fails.
 #
-# Usage: machine-can ABILITY
+# Usage: machine-can.sh ABILITY
 #   run-i386   execute a 32-bit x86 program (the kernel's IA-32 emulation may be off or
 #              missing, whatever its configuration says)
 # KORVAN_PRETEND_MISSING="run-i386 ..." makes the named probes fail, to try a stage's way of
 # reporting what it could not run.
 set -u
-ability=${1:?usage: machine-can ABILITY}
+ability=${1:?usage: machine-can.sh ABILITY}
 case " ${KORVAN_PRETEND_MISSING:-} " in
   *" $ability "*) echo "this machine pretends not to $ability (KORVAN_PRETEND_MISSING)"; exit 1 ;;
 esac
@@ -28,5 +28,5 @@ case "$ability" in
     why=$(printf '%s' "$why" | sed -n 's/.*: \([^:]*\)$/\1/p' | tail -n 1)
     echo "this machine cannot execute 32-bit programs (${why:-exit status $status})"
     exit 1 ;;
-  *) echo "machine-can: unknown ability '$ability'" >&2; exit 2 ;;
+  *) echo "machine-can.sh: unknown ability '$ability'" >&2; exit 2 ;;
 esac

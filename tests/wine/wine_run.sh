@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Runs one Windows program under the Wine harness (see wine-setup.sh), optionally drives it
+# Runs one Windows program under the Wine harness (see wine_setup.sh), optionally drives it
 # with xdotool and takes screenshots, and returns its exit code. A program that does not end
 # within the time limit is killed and the run fails with exit code 124; it never hangs.
 #
-# Usage: wine-run.sh --state DIR [--timeout SECONDS] [--expect-exit CODE] [--step STEP]...
+# Usage: wine_run.sh --state DIR [--timeout SECONDS] [--expect-exit CODE] [--step STEP]...
 #                    -- PROGRAM.exe [ARGUMENTS...]
 # Steps run in order while the program runs:
 #   window NAME    wait until a visible window whose title matches NAME exists
@@ -16,7 +16,8 @@
 # Every step waits for its condition within the program's time limit; none waits a fixed time.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine-env.sh"
+# shellcheck source=SCRIPTDIR/wine_env.sh
+. "$here/wine_env.sh"
 
 state_dir="" limit=60 expect="" steps=()
 while [ $# -gt 0 ]; do
@@ -26,7 +27,7 @@ while [ $# -gt 0 ]; do
     --expect-exit) expect=$2; shift 2 ;;
     --step) steps+=("$2"); shift 2 ;;
     --) shift; break ;;
-    *) echo "wine-run: unknown option $1" >&2; exit 2 ;;
+    *) echo "wine_run: unknown option $1" >&2; exit 2 ;;
   esac
 done
 [ -n "$state_dir" ] && [ $# -ge 1 ] || {
@@ -35,7 +36,7 @@ korvan_exit_if_not_run_here "$state_dir"
 korvan_load_state "$state_dir" || exit 1
 korvan_find_wine || exit 1
 program=$1; shift
-[ -f "$program" ] || { echo "wine-run: no such program: $program" >&2; exit 1; }
+[ -f "$program" ] || { echo "wine_run: no such program: $program" >&2; exit 1; }
 
 # The program's output goes through a file: Wine may start helper processes (explorer.exe for
 # the desktop window) that would otherwise inherit ctest's pipe and keep it waiting.
@@ -49,7 +50,7 @@ alive() { kill -0 "$pid" 2>/dev/null; }
 remaining() { echo $(( deadline - $(date +%s) )); }
 
 fail() {
-  echo "wine-run: $*" >&2
+  echo "wine_run: $*" >&2
   if alive; then
     kill -TERM "$pid" 2>/dev/null
     for _ in $(seq 1 100); do alive || break; sleep 0.1; done
@@ -107,7 +108,7 @@ code=$?
 cat "$log"
 if [ -n "$expect" ]; then
   [ "$code" -eq "$expect" ] && exit 0
-  echo "wine-run: $program exited with $code, expected $expect" >&2
+  echo "wine_run: $program exited with $code, expected $expect" >&2
   exit 1
 fi
 exit "$code"
