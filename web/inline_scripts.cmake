@@ -1,20 +1,54 @@
-# Writes the page (OUTPUT) from its template (TEMPLATE) with the worker's script (WORKER, the
-# program's korvan.js) inside it, where the template says @KORVAN_WORKER@. The page starts its
-# worker from that text, so the worker needs no request of its own.
-#   cmake -DTEMPLATE=index.html -DWORKER=korvan.js -DOUTPUT=site/index.html -P inline_worker.cmake
-file(READ ${TEMPLATE} page)
-file(READ ${WORKER} worker)
-# Inside a script element the HTML parser reads everything up to "</script" as text, except that
-# "<!--" changes how a later "<script" counts: the script must have neither.
-foreach(marker "</script" "<!--")
-  string(FIND "${worker}" "${marker}" at)
-  if(NOT at EQUAL -1)
-    message(FATAL_ERROR "${WORKER} contains ${marker} and cannot be placed inside the page")
+# Writes the page (OUTPUT) from its template (TEMPLATE) with its scripts inside it: each
+# "@KORVAN_INLINE name@" in the template becomes the text of the file `name`, looked for in the
+# folders DIRS in turn (web/ for the page's own scripts, the build's folder for the worker's
+# korvan.js). DEPFILE, if given, receives the files read, for the build to know when to run again.
+#   cmake -DTEMPLATE=index.html -DDIRS="web;linked" -DOUTPUT=site/index.html [-DDEPFILE=FILE]
+#         -P inline_scripts.cmake
+cmake_minimum_required(VERSION 3.20)
+file(READ ${TEMPLATE} rest)
+set(page "")
+set(read ${TEMPLATE})
+set(marker "@KORVAN_INLINE ")
+string(LENGTH "${marker}" marker_length)
+while(TRUE)
+  string(FIND "${rest}" "${marker}" at)
+  if(at EQUAL -1)
+    break()
   endif()
-endforeach()
-string(FIND "${page}" "@KORVAN_WORKER@" slot)
-if(slot EQUAL -1)
-  message(FATAL_ERROR "${TEMPLATE} has no @KORVAN_WORKER@ for the worker's script")
+  string(SUBSTRING "${rest}" 0 ${at} before)
+  math(EXPR at "${at} + ${marker_length}")
+  string(SUBSTRING "${rest}" ${at} -1 rest)
+  string(FIND "${rest}" "@" end)
+  if(end EQUAL -1)
+    message(FATAL_ERROR "${TEMPLATE} has a ${marker}without its closing @")
+  endif()
+  string(SUBSTRING "${rest}" 0 ${end} name)
+  math(EXPR end "${end} + 1")
+  string(SUBSTRING "${rest}" ${end} -1 rest)
+  unset(file)
+  foreach(dir IN LISTS DIRS)
+    if(NOT DEFINED file AND EXISTS ${dir}/${name})
+      set(file ${dir}/${name})
+    endif()
+  endforeach()
+  if(NOT DEFINED file)
+    message(FATAL_ERROR "${TEMPLATE} names ${name}, which is in none of ${DIRS}")
+  endif()
+  file(READ ${file} script)
+  # Inside a script element the HTML parser reads everything up to "</script" as text, except
+  # that "<!--" changes how a later "<script" counts: a script must have neither.
+  foreach(bad "</script" "<!--")
+    string(FIND "${script}" "${bad}" found)
+    if(NOT found EQUAL -1)
+      message(FATAL_ERROR "${file} contains ${bad} and cannot be placed inside the page")
+    endif()
+  endforeach()
+  string(APPEND page "${before}${script}")
+  list(APPEND read ${file})
+endwhile()
+file(WRITE ${OUTPUT} "${page}${rest}")
+if(DEFINED DEPFILE)
+  list(TRANSFORM read REPLACE " " "\\\\ ")
+  list(JOIN read " " read)
+  file(WRITE ${DEPFILE} "${OUTPUT}: ${read}\n")
 endif()
-string(REPLACE "@KORVAN_WORKER@" "${worker}" page "${page}")
-file(WRITE ${OUTPUT} "${page}")
