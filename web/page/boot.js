@@ -21,7 +21,7 @@ window.korvanWasm = (() => {
         event.preventDefault();
         wasm.workerError = event;
       };
-    } catch (error) {
+    } catch {
       // Said by the script at the end, once it is clear that the program itself could be had.
     }
     const { worker } = wasm;
@@ -34,7 +34,7 @@ window.korvanWasm = (() => {
       return { response, compiled };
     }, (error) => ({ error }));
     return wasm;
-  } catch (error) {
+  } catch {
     return null;  // no WebAssembly: the page says so
   }
 })();

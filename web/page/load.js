@@ -1,6 +1,6 @@
 // The program for the worker, korvan.wasm or korvan-nosimd.wasm, or what is wrong with it, said
 // plainly. One of the page's scripts at the end of index.html (status.js says how they go).
-/* global kToWorker, status, worker */
+/* global kToWorker, statusLine, worker */
 /* exported compileWasm */
 
 // The wasm requested in the head (boot.js): compiled there as it arrived, or read here, with
@@ -43,9 +43,9 @@ async function compileWasm() {
     chunks.push(value);
     received += value.length;
     const known = total >= received;
-    status.querySelector('span').textContent = `Loading ${file}… ` +
+    statusLine.querySelector('span').textContent = `Loading ${file}… ` +
       (known ? `${Math.floor(received * 100 / total)} %` : `${Math.round(received / 1024)} KB`);
-    const progress = status.querySelector('progress');
+    const progress = statusLine.querySelector('progress');
     if (known)
       progress.value = received / total;
     else

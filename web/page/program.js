@@ -1,7 +1,7 @@
 // The program's side of the page: a run started, the message box, the refresh each picture
 // waits for, and what the program (korvan.js in the worker) sends. One of the page's scripts at
 // the end of index.html (status.js says how they go).
-/* global kScreen, kToWorker, kToPage, $, canvas, status, box, fullscreen, paused, worker, context,
+/* global kScreen, kToWorker, kToPage, $, canvas, statusLine, box, fullscreen, paused, worker, context,
           markStarted, korvan, pictureReads, showStatus, fail, keepScreenOn, showTouchControls */
 /* exported current, workerReady, fromProgram, run */
 let current = null;  // the run under way: { args, output, windowShown, everShown }
@@ -70,7 +70,7 @@ const fromProgram = {
     current.windowShown = current.everShown = true;
     document.title = title;
     canvas.classList.add('shown');
-    status.hidden = true;
+    statusLine.hidden = true;
     keepScreenOn();
     if (matchMedia('(any-pointer: coarse)').matches)
       showTouchControls(true, true);

@@ -2,10 +2,10 @@
 // failure ends (fail). The first of the page's scripts at the end of index.html, which the build
 // puts there one after the other inside one function: their names are shared, not global.
 /* global kScreen, kToWorker, keepScreenOn, showTouchControls */
-/* exported $, canvas, status, box, fullscreen, stage, touch, paused, worker, context, markStarted,
+/* exported $, canvas, statusLine, box, fullscreen, stage, touch, paused, worker, context, markStarted,
             introStarted, korvan, pictureReads, showStatus, fail */
 const $ = (id) => document.getElementById(id);
-const canvas = $('screen'), status = $('status'), box = $('box'), fullscreen = $('fullscreen');
+const canvas = $('screen'), statusLine = $('status'), box = $('box'), fullscreen = $('fullscreen');
 const stage = $('stage'), touch = $('touch'), paused = $('paused');
 const worker = window.korvanWasm && window.korvanWasm.worker;
 // The program paints the canvas itself, from its worker, where the browser can hand the canvas
@@ -41,11 +41,11 @@ const pictureReads = [];
 window.addEventListener('load', () => { korvan.loadAt = performance.now(); });
 
 function showStatus(kind, text, button) {
-  status.hidden = false;
-  status.className = kind;
-  status.textContent = text;
+  statusLine.hidden = false;
+  statusLine.className = kind;
+  statusLine.textContent = text;
   if (button) {
-    status.append(document.createElement('br'), button);
+    statusLine.append(document.createElement('br'), button);
     button.focus();
   }
 }
