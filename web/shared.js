@@ -40,7 +40,7 @@ const kFailure = Object.freeze({
   // The browser would not start the worker, or its script did not run.
   workerRefused: (detail) => `korvan could not start its worker${detail ? ` (${detail})` : ''}. ` +
     'A host that sends a Content-Security-Policy must allow workers from blob: addresses ' +
-    '(worker-src blob:).',
+    "(worker-src 'self' blob:).",
   // The compiled program could not be instantiated.
   notStarted: (error) => `korvan could not start: ${error.message}`,
   // The program trapped or aborted: its state is lost.
