@@ -35,10 +35,11 @@ while(TRUE)
     message(FATAL_ERROR "${TEMPLATE} names ${name}, which is in none of ${DIRS}")
   endif()
   file(READ ${file} script)
-  # Inside a script element the HTML parser reads everything up to "</script" as text, except
-  # that "<!--" changes how a later "<script" counts: a script must have neither.
+  # Inside a script element the HTML parser reads everything up to "</script" (in any case) as
+  # text, except that "<!--" changes how a later "<script" counts: a script must have neither.
+  string(TOLOWER "${script}" lower)
   foreach(bad "</script" "<!--")
-    string(FIND "${script}" "${bad}" found)
+    string(FIND "${lower}" "${bad}" found)
     if(NOT found EQUAL -1)
       message(FATAL_ERROR "${file} contains ${bad} and cannot be placed inside the page")
     endif()
