@@ -1,20 +1,16 @@
-// The worker half of korvan.js, which the build appends to emscripten's output (createKorvan).
+// The worker half of korvan.js, which the build appends to emscripten's output (createKorvan);
+// shared.js, ahead of that output, has the messages and the texts of a failure.
 // The page (index.html) runs korvan.js in a worker, so that neither the program's start-up nor
 // its frames hold up the page's own thread: input, layout and the dialogs stay responsive, and
 // the browser compiles and runs the program beside them. This is the program's `Module.page`
-// (display_web.cpp), and passes everything on to the page and back:
-//   page -> worker  canvas {canvas}, module {module}, run {args, focused, visible},
-//                   refresh {buffer}, key {message, vk}, focus {focused}, visible {visible},
-//                   boxClosed, read
-//   worker -> page  ready, started, showWindow {title}, hideWindow, setCursorVisible {visible},
-//                   picture {buffer}, showMessageBox {text, caption}, pumped, print {line},
-//                   exit {code}, failed {text}, read {buffer}
+// (display_web.cpp), and passes everything on to the page and back (kToWorker, kToPage).
 // The worker paints the page's canvas itself, handed over as an OffscreenCanvas. In a browser
 // that cannot hand it over, each picture travels to the page as a transferred buffer instead,
 // which the page gives back with the refresh that painted it: two buffers go round, and nothing
 // is allocated per frame.
-'use strict';
+/* global kScreen, kToWorker, kToPage, kFailure, createKorvan */
 (() => {
+  'use strict';
   const post = (type, fields = {}, transfer = []) => postMessage({ type, ...fields }, transfer);
   const viewer = { focused: true, visible: true };  // the page's window focused, its tab shown
   let page = null;  // the running program's
@@ -30,9 +26,9 @@
     return {
       keys: [],  // window message << 16 | virtual-key code
       active() { return viewer.focused && viewer.visible; },
-      showWindow(title) { post('showWindow', { title }); },
-      hideWindow() { post('hideWindow'); },
-      setCursorVisible(visible) { post('setCursorVisible', { visible: Boolean(visible) }); },
+      showWindow(title) { post(kToPage.showWindow, { title }); },
+      hideWindow() { post(kToPage.hideWindow); },
+      setCursorVisible(visible) { post(kToPage.setCursorVisible, { visible: Boolean(visible) }); },
       // The program's picture memory, still black: what painting needs is made now.
       readyPicture(rgba) {
         if (screen)
@@ -40,26 +36,27 @@
       },
       paint(rgba) {
         if (!shown || shown.data.buffer !== rgba.buffer || shown.data.byteOffset !== rgba.byteOffset)
-          shown = new ImageData(new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length), 640, 480);
+          shown = new ImageData(new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length),
+                                kScreen.width, kScreen.height);
         screen.putImageData(shown, 0, 0);
       },
       showPicture(rgba) {
         if (screen) {
           this.paint(rgba);
-          post('picture');
+          post(kToPage.picture);
           return;
         }
         const buffer = spare.pop() || new ArrayBuffer(rgba.length);
         new Uint8Array(buffer).set(rgba);
-        post('picture', { buffer }, [buffer]);
+        post(kToPage.picture, { buffer }, [buffer]);
       },
       refreshed() { return new Promise((resolve) => { refresh = resolve; }); },
       showMessageBox(text, caption) {
         boxOpen = true;
-        post('showMessageBox', { text, caption });
+        post(kToPage.showMessageBox, { text, caption });
       },
       messageBoxOpen() { return boxOpen; },
-      pumped() { post('pumped'); },
+      pumped() { post(kToPage.pumped); },
       takeKeys() { return this.keys.splice(0); },
 
       onRefresh(buffer) {
@@ -86,49 +83,49 @@
     const args = waiting;
     waiting = null;
     page = programPage();
-    post('started');
+    post(kToPage.started);
     createKorvan({
       arguments: args,
       page,
       instantiateWasm(imports, receive) {
         WebAssembly.instantiate(module, imports)
           .then((instance) => receive(instance, module))
-          .catch((error) => post('failed', { text: `korvan could not start: ${error.message}` }));
+          .catch((error) => post(kToPage.failed, { text: kFailure.notStarted(error) }));
         return {};
       },
-      print(line) { post('print', { line }); },
-      printErr(line) { post('print', { line, error: true }); },
-      onAbort(what) { post('failed', { text: `korvan failed: ${what}. Reload the page to try again.` }); },
-      onExit(code) { post('exit', { code }); },
-    }).catch((error) => post('failed', { text: `korvan failed: ${error.message || error}` }));
+      print(line) { post(kToPage.print, { line }); },
+      printErr(line) { post(kToPage.print, { line, error: true }); },
+      onAbort(what) { post(kToPage.failed, { text: kFailure.trapped(what) }); },
+      onExit(code) { post(kToPage.exit, { code }); },
+    }).catch((error) => post(kToPage.failed, { text: kFailure.thrown(error) }));
   }
 
   self.addEventListener('unhandledrejection', (event) => {
-    post('failed', { text: `korvan failed: ${event.reason && event.reason.message || event.reason}` });
+    post(kToPage.failed, { text: kFailure.thrown(event.reason) });
   });
   self.onmessage = ({ data }) => {
     switch (data.type) {
-    case 'canvas': screen = data.canvas.getContext('2d', { alpha: false }); break;
-    case 'read': {
-      const { buffer } = screen.getImageData(0, 0, 640, 480).data;
-      post('read', { buffer }, [buffer]);
+    case kToWorker.canvas: screen = data.canvas.getContext('2d', { alpha: false }); break;
+    case kToWorker.read: {
+      const { buffer } = screen.getImageData(0, 0, kScreen.width, kScreen.height).data;
+      post(kToPage.read, { buffer }, [buffer]);
       break;
     }
-    case 'module':
+    case kToWorker.module:
       module = data.module;
       startRun();
       break;
-    case 'run':
+    case kToWorker.run:
       Object.assign(viewer, { focused: data.focused, visible: data.visible });
       waiting = data.args;
       startRun();
       break;
-    case 'refresh': page.onRefresh(data.buffer); break;
-    case 'key': page.onKey(data.message, data.vk); break;
-    case 'focus': viewer.focused = data.focused; break;
-    case 'visible': viewer.visible = data.visible; break;
-    case 'boxClosed': page.onBoxClosed(); break;
+    case kToWorker.refresh: page.onRefresh(data.buffer); break;
+    case kToWorker.key: page.onKey(data.message, data.vk); break;
+    case kToWorker.focus: viewer.focused = data.focused; break;
+    case kToWorker.visible: viewer.visible = data.visible; break;
+    case kToWorker.boxClosed: page.onBoxClosed(); break;
     }
   };
-  post('ready');
+  post(kToPage.ready);
 })();

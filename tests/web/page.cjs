@@ -9,8 +9,10 @@
 //    message loop, and frames resume when the page is back;
 //  - a browser without WebAssembly SIMD or OffscreenCanvas gets the plain program, painted by
 //    the page, with the same frame 150;
-//  - a missing korvan.wasm, an HTML page in its place, a bad option and a browser without
-//    WebAssembly each show their one-line error, never a black page.
+//  - under the Content-Security-Policy README.md advises, the page plays and installs its
+//    service worker;
+//  - a missing korvan.wasm, an HTML page in its place, a policy without blob: workers, a bad
+//    option and a browser without WebAssembly each show their one-line error, never a black page.
 // Every wait counts frames or message-loop turns; none waits for a time.
 //   node page.cjs SITE_DIR NATIVE_KORVAN WORK_DIR      (screenshots stay in WORK_DIR)
 'use strict';
@@ -181,11 +183,25 @@ async function focusAndVisibility(browser, page) {
   await other.close();
 }
 
+// A policy that forbade the service worker (worker-src blob: alone) would leave the page playing
+// online only, so the service worker must come too, not just the pictures.
+async function advisedPolicy(browser, url) {
+  const page = await browser.newPage();
+  await page.goto(`${url}/strict/`);
+  const played = () => window.korvan.pictures >= 30 && navigator.serviceWorker.controller !== null;
+  await page.waitForFunction(played, kWait).catch(() => {});
+  const state = await page.evaluate(() => ({ ...window.korvan, status: document.getElementById('status').innerText,
+                                             controlled: navigator.serviceWorker.controller !== null }));
+  check("under worker-src 'self' blob: the page plays and its service worker takes it over",
+        state.state === 'running' && state.pictures >= 30 && state.controlled, JSON.stringify(state));
+  await page.close();
+}
+
 async function errors(browser, url) {
   const cases = [
     ['/missing/', 'korvan.wasm could not be loaded: the server answered 404'],
     ['/spa/', 'korvan.wasm is not a WebAssembly file (the server sent text/html'],
-    ['/strict/', 'must allow workers from blob: addresses'],
+    ['/no-blob/', 'must allow workers from blob: addresses'],
     ['/?frames=abc', "invalid value 'abc' for --frames"],
     ['/?capture=shots', 'The option "capture" is for the native program'],
     ['/#no-wasm', 'This browser cannot run WebAssembly'],
@@ -214,5 +230,6 @@ runBrowserSuite(siteDir, workDir, failures, async (browser, page, server) => {
   await pacing(page, server.url);
   await focusAndVisibility(browser, page);
   await withoutSimd(browser, server.url, reference);
+  await advisedPolicy(browser, server.url);
   await errors(browser, server.url);
 });

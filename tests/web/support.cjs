@@ -81,16 +81,20 @@ function readPngRgb(file) {
 const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
                  '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
 
+// The Content-Security-Policy of a host: under /strict/ the one README.md advises, under
+// /no-blob/ one that allows no blob: workers.
+const kPolicies = { strict: "worker-src 'self' blob:", 'no-blob': "worker-src 'self'" };
+
 // Serves `siteDir` on 127.0.0.1 at a free port. Under /missing/ korvan.wasm is not there (404);
 // under /spa/ the host answers every unknown path with the page itself, as single-page hosts do;
-// under /strict/ the page comes with a Content-Security-Policy that allows no blob: workers.
+// under /strict/ and /no-blob/ every file comes with a Content-Security-Policy (kPolicies).
 // rewrite(name, edit) makes the host serve the site's file `name` changed by edit(text).
 function serveSite(siteDir) {
   const rewrites = new Map();
   const server = http.createServer((request, response) => {
     let url = new URL(request.url, 'http://localhost').pathname;
     let variant = '';
-    const match = /^\/(missing|spa|strict)(\/.*)$/.exec(url);
+    const match = /^\/(missing|spa|strict|no-blob)(\/.*)$/.exec(url);
     if (match)
       [, variant, url] = match;
     if (url === '/')
@@ -113,7 +117,7 @@ function serveSite(siteDir) {
         response.end('not found');
         return;
       }
-      const policy = variant === 'strict' ? { 'Content-Security-Policy': "worker-src 'self'" } : {};
+      const policy = kPolicies[variant] ? { 'Content-Security-Policy': kPolicies[variant] } : {};
       response.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream',
                                 'Content-Length': body.length, ...policy });
       response.end(body);
