@@ -42,12 +42,16 @@ int CIntroScene::LoadPcxResource(HMODULE module, HRSRC resource, unsigned char* 
 
 void CIntroScene::LoadLogo()
 {
-    // 94.5 KB of temporaries on the stack, once, at start-up.
-    unsigned char pixels[kLogoPixels];
-    unsigned char palette[kPcxPaletteSize];
+    // The frame holds nothing before the first Render, so the logo's 96,000 palette indices
+    // and its palette are decoded into it rather than onto the stack (where they would not
+    // fit a small one), and it is cleared again afterwards.
+    auto* pixels = reinterpret_cast<unsigned char*>(m_Frame);
+    unsigned char* palette = pixels + kLogoPixels;
+    static_assert(sizeof m_Frame >= kLogoPixels + kPcxPaletteSize);
     HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(kLogoResourceId), kLogoResourceType);
     LoadPcxResource(nullptr, resource, pixels, palette, kLogoPixels);
     ConvertIndexed(pixels, palette, m_Logo, kLogoPixels, m_nMode);
+    std::memset(m_Frame, 0, sizeof m_Frame);
 }
 
 // Logo words that are not 0 replace the frame's; written as a select so it vectorises.

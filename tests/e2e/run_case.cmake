@@ -6,6 +6,7 @@
 #   EXPECT_EXIT              the exit code
 #   EXPECT_STDOUT            optional: a file the standard output must equal byte for byte
 #   STDOUT_TO                optional: a file to send the standard output to instead (/dev/full)
+#   STACK_KB                 optional: the stack size limit (ulimit -s) to run the program under
 #   FRAMES, GOLDEN, KEY      optional: captured frames ('|'-separated) whose RGB CRC-32 must equal the lines
 #                            "KEY frame crc" of GOLDEN
 #   GOLDEN_PNG, GOLDEN_PNG_FRAME   optional: a committed picture that frame must equal
@@ -28,12 +29,16 @@ file(MAKE_DIRECTORY ${WORK})
 string(REPLACE "|" ";" args "${ARGS}")
 string(REPLACE "@WORK@" "${WORK}" args "${args}")
 # --frames ends every run by itself; the limit only keeps a broken run from hanging the suite.
+set(korvan ${KORVAN})
+if(DEFINED STACK_KB)
+  set(korvan sh -c "ulimit -s ${STACK_KB} && exec \"$0\" \"$@\"" ${KORVAN})
+endif()
 if(DEFINED STDOUT_TO)
-  execute_process(COMMAND ${KORVAN} ${args}
+  execute_process(COMMAND ${korvan} ${args}
     OUTPUT_FILE ${STDOUT_TO} ERROR_VARIABLE err RESULT_VARIABLE code TIMEOUT 60)
   set(out "")
 else()
-  execute_process(COMMAND ${KORVAN} ${args}
+  execute_process(COMMAND ${korvan} ${args}
     OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE code TIMEOUT 60)
 endif()
 file(WRITE ${WORK}/stdout.txt "${out}")

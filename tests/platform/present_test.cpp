@@ -1,6 +1,7 @@
 // What a viewer sees: each emulated display format expanded exactly to RGB (checked at the
 // extremes of every field), capture PNGs equal to the screen, a capture that cannot write its
-// frame, the capture folder made ready, and pictures with padded rows.
+// frame, the capture folder made ready and held whatever its path names later, and pictures with
+// padded rows.
 #include "platform_fixture.h"
 
 #include "portable/ddraw/present.h"
@@ -117,10 +118,11 @@ protected:
         ASSERT_EQ(m_pFront->Flip(nullptr, 0), DD_OK);
     }
 
-    std::vector<std::string> Files() const
+    // The names in the test's folder, or in `sub` below it.
+    std::vector<std::string> Files(const std::string& sub = "") const
     {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(m_Dir))
+        for (const auto& entry : std::filesystem::directory_iterator(m_Dir + "/" + sub))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
@@ -196,6 +198,29 @@ TEST_F(Capture, FolderWithEarlierFramesIsRefusedOrReplacedWithoutTouchingOtherFi
     EXPECT_EQ(Files(), (std::vector<std::string>{"frame-1.png", "frame-cover.png", "notes.txt"}));
     EXPECT_TRUE(portable::PrepareCaptureFolder(m_Dir + "/new/deeper", false, message, nStatus))
         << "a missing folder is made";
+}
+
+// The capture goes on in the folder that was checked for earlier frames and locked, not in
+// whatever its path names later: a symbolic link repointed between two frames moves nothing,
+// and no temporary file is left anywhere.
+TEST_F(Capture, FramesStayInTheFolderThatWasPreparedWhenItsPathIsRepointed)
+{
+    namespace fs = std::filesystem;
+    fs::create_directory(m_Dir + "/a");
+    fs::create_directory(m_Dir + "/b");
+    fs::create_directory_symlink("a", m_Dir + "/link");
+    ASSERT_NO_FATAL_FAILURE(EnterExclusive());
+    std::string message;
+    int nStatus = 0;
+    ASSERT_TRUE(portable::PrepareCaptureFolder(m_Dir + "/link", false, message, nStatus)) << message;
+    ASSERT_NO_FATAL_FAILURE(FlipColour(0xF800));
+    fs::remove(m_Dir + "/link");
+    fs::create_directory_symlink("b", m_Dir + "/link");
+    ASSERT_NO_FATAL_FAILURE(FlipColour(0x001F));
+
+    EXPECT_EQ(Files("a"), (std::vector<std::string>{"frame-000001.png", "frame-000002.png"}));
+    EXPECT_EQ(Files("b"), std::vector<std::string>{});
+    EXPECT_EQ(portable::test::RequestedExitStatus(), -1);
 }
 
 class Pitch : public PlatformTest {};

@@ -2,13 +2,16 @@
 // frames refused or replaced, never mixed in), and each presented frame written with libpng
 // under a temporary name, renamed when complete, so that a frame-NNNNNN.png that exists is
 // always whole. Any failure ends the run (status 1) with the file and the reason. One capture
-// at a time per folder: the folder is locked (flock) for as long as the run lives.
+// at a time per folder: the folder is locked (flock) for as long as the run lives. The folder
+// is opened once and everything after goes through that descriptor, so the folder that was
+// checked and locked is the one written, whatever is renamed or relinked under its path.
 #include "capture.h"
 
 #include "../sdk/display_format.h"
 #include "../testing/faults.h"
 #include "ending.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <png.h>
 #include <sys/file.h>
@@ -32,9 +35,9 @@ namespace portable {
 namespace {
 
 const char kTemporarySuffix[] = ".tmp";
-std::string g_Folder;  // empty: no capture
+std::string g_Folder;  // as the user named it, for messages; empty: no capture
 bool g_bCaptureFailed = false;
-int g_nFolderLock = -1;  // the capture folder, open and flock()ed; -1: none held
+int g_nFolder = -1;    // the capture folder, open (and flock()ed when prepared); -1: none held
 
 // frame-<six or more digits>.png, as CaptureFrame names them, or such a name with the
 // temporary suffix (left by a process that was killed).
@@ -107,15 +110,30 @@ bool WriteRows(png_structp png, png_infop info, SPngTarget* pTarget, const std::
     return true;
 }
 
-// Writes `path` whole or not at all; `reason` says why not.
-bool WritePng(const std::string& path, const std::uint8_t* pRgb, std::string& reason)
+// A new file `name` in the capture folder, opened as fopen(name, "wb") would.
+std::FILE* CreateInFolder(const char* name)
 {
-    const std::string temporary = path + kTemporarySuffix;
-    SetPartialFile(temporary.c_str());
-    SPngTarget target{std::fopen(temporary.c_str(), "wb"), {}};
+    const int fd = openat(g_nFolder, name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* pFile = fdopen(fd, "wb");
+    if (!pFile) {
+        const int nError = errno;
+        close(fd);
+        errno = nError;
+    }
+    return pFile;
+}
+
+// Writes `name` in the capture folder whole or not at all; `reason` says why not.
+bool WritePng(const std::string& name, const std::uint8_t* pRgb, std::string& reason)
+{
+    const std::string temporary = name + kTemporarySuffix;
+    SetPartialFile(g_nFolder, temporary.c_str());
+    SPngTarget target{CreateInFolder(temporary.c_str()), {}};
     if (!target.pFile) {
         reason = std::strerror(errno);
-        SetPartialFile(nullptr);
+        SetPartialFile(-1, nullptr);
         return false;
     }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &target, OnPngError, OnPngWarning);
@@ -128,12 +146,12 @@ bool WritePng(const std::string& path, const std::uint8_t* pRgb, std::string& re
         reason = std::strerror(errno);
         bWritten = false;
     }
-    if (bWritten && std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (bWritten && renameat(g_nFolder, temporary.c_str(), g_nFolder, name.c_str()) != 0) {
         reason = std::strerror(errno);
         bWritten = false;
     }
     if (bWritten)
-        SetPartialFile(nullptr);
+        SetPartialFile(-1, nullptr);
     else
         RemovePartialFile();
     if (!bWritten && reason.empty())
@@ -141,11 +159,11 @@ bool WritePng(const std::string& path, const std::uint8_t* pRgb, std::string& re
     return bWritten;
 }
 
-void UnlockFolder()
+void CloseFolder()
 {
-    if (g_nFolderLock >= 0)
-        close(g_nFolderLock);
-    g_nFolderLock = -1;
+    if (g_nFolder >= 0)
+        close(g_nFolder);
+    g_nFolder = -1;
 }
 
 // Who holds the flock on the open file `fd`: "process N (name)" from the kernel's list of
@@ -178,7 +196,7 @@ std::string LockHolder(int fd)
 // so a killed run never blocks the next; frame files are only looked at once it is held.
 bool LockFolder(const std::string& dir, std::string& message, int& nStatus)
 {
-    UnlockFolder();
+    CloseFolder();
     nStatus = 1;
     const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
@@ -197,8 +215,42 @@ bool LockFolder(const std::string& dir, std::string& message, int& nStatus)
         close(fd);
         return false;
     }
-    g_nFolderLock = fd;
+    g_nFolder = fd;
     return true;
+}
+
+// The names in the open folder `nFolder` that CaptureFrame's files could have, sorted; false
+// with errno set when the folder cannot be read.
+bool ListFrameFiles(int nFolder, std::vector<std::string>& names)
+{
+    // A description of its own, so that reading it moves no offset of the held one.
+    const int fd = openat(nFolder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* pDir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!pDir) {
+        const int nError = errno;
+        if (fd >= 0)
+            close(fd);
+        errno = nError;
+        return false;
+    }
+    errno = 0;
+    while (const dirent* pEntry = readdir(pDir)) {
+        if (IsFrameFileName(pEntry->d_name))
+            names.push_back(pEntry->d_name);
+        errno = 0;
+    }
+    const int nError = errno;
+    closedir(pDir);
+    std::sort(names.begin(), names.end());
+    errno = nError;
+    return nError == 0;
+}
+
+// Removes `name` from the open folder `nFolder` as remove(3) would: a file, or an empty folder.
+bool RemoveFromFolder(int nFolder, const std::string& name)
+{
+    return unlinkat(nFolder, name.c_str(), 0) == 0 ||
+           (errno == EISDIR && unlinkat(nFolder, name.c_str(), AT_REMOVEDIR) == 0);
 }
 
 // A dangling symbolic link on the way to `dir` (the folder itself or one above it): its name
@@ -233,27 +285,27 @@ bool PrepareCaptureFolder(const std::string& dir, bool bReplace, std::string& me
     }
     if (!LockFolder(dir, message, nStatus))
         return false;
-    std::vector<fs::path> frames;
-    for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error))
-        if (IsFrameFileName(it->path().filename().string()))
-            frames.push_back(it->path());
-    if (error) {
-        message = "korvan: cannot use capture folder " + dir + ": " + error.message() + "\n";
+    std::vector<std::string> frames;
+    if (!ListFrameFiles(g_nFolder, frames)) {
+        message = "korvan: cannot use capture folder " + dir + ": " + std::strerror(errno) + "\n";
+        CloseFolder();
         return false;
     }
-    std::sort(frames.begin(), frames.end());
     if (!frames.empty() && !bReplace) {
         nStatus = 2;
         const bool bOne = frames.size() == 1;
         message = "korvan: " + dir + " already holds " + std::to_string(frames.size()) +
                   (bOne ? " frame file" : " frame files") + " of an earlier capture (such as " +
-                  frames.front().filename().string() + "); add --replace-frames to replace " +
+                  frames.front() + "); add --replace-frames to replace " +
                   (bOne ? "it" : "them") + ", or capture into another folder\n";
+        CloseFolder();
         return false;
     }
-    for (const fs::path& frame : frames) {
-        if (!fs::remove(frame, error) && error) {
-            message = "korvan: cannot remove " + frame.string() + ": " + error.message() + "\n";
+    for (const std::string& frame : frames) {
+        if (!RemoveFromFolder(g_nFolder, frame)) {
+            message = "korvan: cannot remove " + (fs::path(dir) / frame).string() + ": " +
+                      std::strerror(errno) + "\n";
+            CloseFolder();
             return false;
         }
     }
@@ -271,27 +323,29 @@ void CaptureFrame(int nFrame, const std::uint8_t* pRgb)
     if (!IsCapturing())
         return;
     char szName[32];
-    std::snprintf(szName, sizeof(szName), "/frame-%06d.png", nFrame);
-    const std::string path = g_Folder + szName;
+    std::snprintf(szName, sizeof(szName), "frame-%06d.png", nFrame);
     std::string reason;
-    if (WritePng(path, pRgb, reason))
+    if (WritePng(szName, pRgb, reason))
         return;
-    std::fprintf(stderr, "korvan: cannot write %s: %s; the run ends here (earlier frames are complete)\n",
-                 path.c_str(), reason.c_str());
+    std::fprintf(stderr, "korvan: cannot write %s/%s: %s; the run ends here (earlier frames are complete)\n",
+                 g_Folder.c_str(), szName, reason.c_str());
     g_bCaptureFailed = true;
     RequestEnd(1);
 }
 
 void SetCaptureFolder(const std::string& dir)
 {
+    CloseFolder();
     g_Folder = dir;
+    if (!dir.empty())
+        g_nFolder = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
 void ResetCapture()
 {
     g_Folder.clear();
     g_bCaptureFailed = false;
-    UnlockFolder();
+    CloseFolder();
 }
 
 }  // namespace portable

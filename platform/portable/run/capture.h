@@ -9,9 +9,12 @@ namespace portable {
 
 // Makes `dir` ready for a capture and captures into it from now on: created when missing. Frame
 // files an earlier capture left there are refused (false, status 2), or removed when `bReplace`;
-// false and status 1 when the folder cannot be made ready. `message` is the line to print.
+// false and status 1 when the folder cannot be made ready. `message` is the line to print. The
+// folder is held open from here on: what its path names later does not matter; messages still
+// name files by `dir`.
 bool PrepareCaptureFolder(const std::string& dir, bool bReplace, std::string& message, int& nStatus);
-// Captures into `dir` as it is, unprepared (a test's); empty: no capture.
+// Captures into `dir` as it is, opened now but unprepared and unlocked (a test's); empty: no
+// capture.
 void SetCaptureFolder(const std::string& dir);
 bool IsCapturing();
 // Writes `pRgb` (640x480x3) as frame-NNNNNN.png in the capture folder: under a temporary name,

@@ -2,7 +2,7 @@
 // (SIGINT, SIGTERM, SIGHUP), a failed capture, lost standard output; the exit status each
 // gives; the frame file being written, removed when the process goes before it is complete.
 // The signal handler only sets a flag the message loop polls (window.cpp): nothing else here
-// may run inside it but _exit and unlink. A process forked off the program (SDL shows the
+// may run inside it but _exit and unlinkat. A process forked off the program (SDL shows the
 // system's box from one) ends with it, however it ends.
 #include "ending.h"
 
@@ -28,7 +28,8 @@ namespace {
 volatile std::sig_atomic_t g_nSignal = 0;        // the first of the signals that ended the run
 volatile std::sig_atomic_t g_bSystemModal = 0;   // a box of the system's is up
 volatile std::sig_atomic_t g_bPartialFile = 0;   // g_szPartialFile is being written
-char g_szPartialFile[4096];
+int g_nPartialFolder = -1;   // the open folder g_szPartialFile is in
+char g_szPartialFile[256];   // a name within that folder
 int g_nRequestedStatus = -1;  // RequestEnd's status; -1: none
 int g_nFailureStatus = 0;     // NoteFailure's status; 0: none
 bool g_bStdoutReported = false;
@@ -40,7 +41,7 @@ void OnSignal(int nSignal)
     // safe in a handler is done.
     if (g_nSignal != 0 || g_bSystemModal) {
         if (g_bPartialFile)
-            unlink(g_szPartialFile);
+            unlinkat(g_nPartialFolder, g_szPartialFile, 0);
         _exit(128 + nSignal);
     }
     g_nSignal = nSignal;
@@ -137,13 +138,14 @@ void SetSystemModal(bool bUp)
     g_bSystemModal = bUp ? 1 : 0;
 }
 
-void SetPartialFile(const char* pszPath)
+void SetPartialFile(int nFolder, const char* pszName)
 {
     g_bPartialFile = 0;
     std::atomic_signal_fence(std::memory_order_seq_cst);
-    if (!pszPath || std::strlen(pszPath) >= sizeof g_szPartialFile)
+    if (!pszName || std::strlen(pszName) >= sizeof g_szPartialFile)
         return;
-    std::strcpy(g_szPartialFile, pszPath);
+    g_nPartialFolder = nFolder;
+    std::strcpy(g_szPartialFile, pszName);
     std::atomic_signal_fence(std::memory_order_seq_cst);
     g_bPartialFile = 1;
 }
@@ -151,8 +153,8 @@ void SetPartialFile(const char* pszPath)
 void RemovePartialFile()
 {
     if (g_bPartialFile)
-        unlink(g_szPartialFile);
-    SetPartialFile(nullptr);
+        unlinkat(g_nPartialFolder, g_szPartialFile, 0);
+    SetPartialFile(-1, nullptr);
 }
 
 void ResetEnding()

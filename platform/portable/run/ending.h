@@ -19,8 +19,9 @@ void NoteFailure(int nStatus);
 int ExitStatus(int nProgramResult);
 // Flushes standard output; a failure is reported once on standard error and noted (status 1).
 bool FlushStandardOutput();
-// The file being written: removed if the process has to end before it is complete.
-void SetPartialFile(const char* pszPath);
+// The file being written, `pszName` in the open folder `nFolder` (null: none): removed if the
+// process has to end before it is complete. The folder stays open while a file is set.
+void SetPartialFile(int nFolder, const char* pszName);
 void RemovePartialFile();
 void ResetEnding();
 
