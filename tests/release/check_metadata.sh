@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and runs the validators desktops and package tools
 # use on what it installed: desktop-file-validate, appstreamcli (no network) and man's
-# formatter with its warnings on. Any warning fails the test, and so does an option of
-# `korvan --help` that the manual page does not document.
-# Usage: check_metadata.sh BUILD_DIR WORK_DIR
+# formatter with its warnings on. Any warning fails the test, and so does an option that
+# `korvan --help` lists (the program's table of options) and README's options table or the
+# manual page's OPTIONS section leaves out, or one they describe that the program does not take.
+# Usage: check_metadata.sh BUILD_DIR WORK_DIR README
 set -uo pipefail
-build=$1 work=$2
+build=$1 work=$2 readme=$3
 for tool in desktop-file-validate appstreamcli man; do
   command -v "$tool" >/dev/null 2>&1 || {
     echo "$tool is missing (make deps-release installs it)" >&2; exit 1; }
@@ -32,9 +33,21 @@ page=$(MANWIDTH=80 LC_ALL=C.UTF-8 man --warnings -l "$share/man/man6/korvan.6" 2
 for section in NAME SYNOPSIS OPTIONS KEYS "EXIT STATUS" FILES; do
   grep -q "^$section" <<<"$page" || { echo "manual page has no $section section" >&2; failures=$((failures + 1)); }
 done
-for option in $("$work/prefix/bin/korvan" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
-  grep -qE -- "$option([^a-z-]|$)" <<<"$page" || {
-    echo "manual page does not document $option" >&2; failures=$((failures + 1)); }
-done
-[ "$failures" -eq 0 ] && echo "desktop entry, AppStream description and manual page are valid"
+# Each list is the options' names, sorted: from the usage text's left column ("  --frames N   "),
+# the first cells of README's table, and the items of the page's OPTIONS section.
+names() { grep -o -- '--[a-z][a-z-]*' | sort -u; }
+usage_options=$("$work/prefix/bin/korvan" --help | sed -nE 's/^  (--[^ ]+( [^ ]+)*)  .*/\1/p' | names)
+readme_options=$(sed -n '/^## Options of the native program/,/^## /p' "$readme" |
+  grep '^| `--' | cut -d'|' -f2 | names)
+page_options=$(sed -n '/^OPTIONS/,/^[A-Z]/p' <<<"$page" | sed -nE 's/^ {7}(--[a-z-]+).*/\1/p' | names)
+agree() {  # WHERE OPTIONS
+  local option
+  for option in $(comm -23 <(echo "$usage_options") <(echo "$2")); do
+    echo "$1 does not document $option" >&2; failures=$((failures + 1)); done
+  for option in $(comm -13 <(echo "$usage_options") <(echo "$2")); do
+    echo "$1 documents $option, which korvan --help does not list" >&2; failures=$((failures + 1)); done
+}
+agree "README's options table" "$readme_options"
+agree "the manual page's OPTIONS" "$page_options"
+[ "$failures" -eq 0 ] && echo "desktop entry, AppStream description and manual page are valid; the options agree"
 exit $((failures > 0))

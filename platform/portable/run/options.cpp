@@ -1,30 +1,14 @@
-// Parsing of the portable program's options (see options.h). Usage errors exit with code 2.
+// Parsing of the portable program's options (see options.h) from one table, which also makes
+// the usage text `--help` prints. Usage errors exit with code 2.
 #include "options.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <cstring>
+#include <sstream>
 
 namespace portable {
 namespace {
-
-const char kUsage[] =
-    "Usage: korvan [options]\n"
-    "  --window               run in a window instead of fullscreen (Alt+Enter toggles)\n"
-    "  --headless             run without a display, on a virtual clock\n"
-    "  --no-vsync             present frames at once instead of at the display's refresh\n"
-    "  --drawn-boxes          draw message boxes in the intro's window, not the system's\n"
-    "  --display-format F     emulated display: 565 (default), 555, 8 or 32\n"
-    "  --capture DIR          write every presented frame to DIR/frame-NNNNNN.png\n"
-    "  --replace-frames       let --capture replace the frame-NNNNNN.png files an earlier\n"
-    "                         capture left in DIR (without it such a folder is refused)\n"
-    "  --frames N             press Escape after the N-th presented frame\n"
-    "                         (headless, 1000 when not given: ten seconds of the intro)\n"
-    "  --key FRAME:KEY        press KEY (ESCAPE, F1, RETURN, SPACE, A...) after FRAME\n"
-    "  --help, --version      print this text or the version and exit\n"
-    "Exit status: 0 the intro ended normally; 1 it could not run or failed (no display,\n"
-    "out of memory, a frame or standard output could not be written); 2 usage error or\n"
-    "capture folder refused; 128+N ended by signal N (129 SIGHUP, 130 SIGINT, 143 SIGTERM).\n";
 
 bool ParseCount(const std::string& text, int& nValue)
 {
@@ -82,38 +66,25 @@ bool ParseFormat(const std::string& text, DisplayFormat& format)
     return true;
 }
 
-// The setting an option without a value switches; nullptr for other options.
-bool* FlagOf(const std::string& name, CSettings& settings)
+// The options that take a value apply it to the settings; false when it is not valid.
+bool ApplyFormat(const std::string& value, CSettings& settings)
 {
-    if (name == "--window")
-        return &settings.bWindowed;
-    if (name == "--headless")
-        return &settings.bHeadless;
-    if (name == "--no-vsync")
-        return &settings.bVsync;
-    if (name == "--drawn-boxes")
-        return &settings.bDrawnBoxes;
-    if (name == "--replace-frames")
-        return &settings.bReplaceFrames;
-    return nullptr;
+    return ParseFormat(value, settings.format);
 }
 
-SOptionsOutcome Fail(const std::string& message)
+bool ApplyCapture(const std::string& value, CSettings& settings)
 {
-    return {false, 2, "korvan: " + message + "\nTry 'korvan --help'.\n"};
+    settings.captureDir = value;
+    return !value.empty();
 }
 
-// Applies one option that takes a value; false when the value is not valid.
-bool ApplyValue(const std::string& name, const std::string& value, CSettings& settings)
+bool ApplyFrames(const std::string& value, CSettings& settings)
 {
-    if (name == "--display-format")
-        return ParseFormat(value, settings.format);
-    if (name == "--capture") {
-        settings.captureDir = value;
-        return !value.empty();
-    }
-    if (name == "--frames")
-        return ParseCount(value, settings.nFrames) && settings.nFrames > 0;
+    return ParseCount(value, settings.nFrames) && settings.nFrames > 0;
+}
+
+bool ApplyKey(const std::string& value, CSettings& settings)  // FRAME:KEY
+{
     const std::size_t nColon = value.find(':');
     SKeyAt key{};
     if (nColon == std::string::npos || !ParseCount(value.substr(0, nColon), key.nFrame) ||
@@ -121,6 +92,119 @@ bool ApplyValue(const std::string& name, const std::string& value, CSettings& se
         return false;
     settings.keys.push_back(key);
     return true;
+}
+
+std::string Usage();
+
+std::string Version()
+{
+    return "korvan " KORVAN_VERSION "\n";
+}
+
+// One option of the command line. It switches a flag of the settings, applies its value to
+// them, or answers (usage, version) and ends the program. An option without help lines is
+// listed on the next option's line ("--help, --version").
+struct SOption {
+    const char* pszName;
+    const char* pszArgument = nullptr;  // the value's name in the usage; nullptr: takes none
+    const char* pszHelp = nullptr;      // usage lines, '\n' between
+    bool CSettings::*pFlag = nullptr;   // what an option without a value sets...
+    bool bFlagValue = true;             // ...to this
+    bool (*pfnApply)(const std::string& value, CSettings& settings) = nullptr;
+    std::string (*pfnAnswer)() = nullptr;  // the text an option that ends the program prints
+};
+
+// The options in the order of the usage text. README's options table and the manual page's
+// OPTIONS section name the same ones (tests/release/check_metadata.sh holds them to it).
+const SOption kOptions[] = {
+    {.pszName = "--window",
+     .pszHelp = "run in a window instead of fullscreen (Alt+Enter toggles)",
+     .pFlag = &CSettings::bWindowed},
+    {.pszName = "--headless",
+     .pszHelp = "run without a display, on a virtual clock",
+     .pFlag = &CSettings::bHeadless},
+    {.pszName = "--no-vsync",
+     .pszHelp = "present frames at once instead of at the display's refresh",
+     .pFlag = &CSettings::bVsync,
+     .bFlagValue = false},
+    {.pszName = "--drawn-boxes",
+     .pszHelp = "draw message boxes in the intro's window, not the system's",
+     .pFlag = &CSettings::bDrawnBoxes},
+    {.pszName = "--display-format",
+     .pszArgument = "F",
+     .pszHelp = "emulated display: 565 (default), 555, 8 or 32",
+     .pfnApply = ApplyFormat},
+    {.pszName = "--capture",
+     .pszArgument = "DIR",
+     .pszHelp = "write every presented frame to DIR/frame-NNNNNN.png",
+     .pfnApply = ApplyCapture},
+    {.pszName = "--replace-frames",
+     .pszHelp = "let --capture replace the frame-NNNNNN.png files an earlier\n"
+                "capture left in DIR (without it such a folder is refused)",
+     .pFlag = &CSettings::bReplaceFrames},
+    {.pszName = "--frames",
+     .pszArgument = "N",
+     .pszHelp = "press Escape after the N-th presented frame\n"
+                "(headless, 1000 when not given: ten seconds of the intro)",
+     .pfnApply = ApplyFrames},
+    {.pszName = "--key",
+     .pszArgument = "FRAME:KEY",
+     .pszHelp = "press KEY (ESCAPE, F1, RETURN, SPACE, A...) after FRAME",
+     .pfnApply = ApplyKey},
+    {.pszName = "--help", .pfnAnswer = Usage},
+    {.pszName = "--version",
+     .pszHelp = "print this text or the version and exit",
+     .pfnAnswer = Version},
+};
+
+const char kExitStatus[] =
+    "Exit status: 0 the intro ended normally; 1 it could not run or failed (no display,\n"
+    "out of memory, a frame or standard output could not be written); 2 usage error or\n"
+    "capture folder refused; 128+N ended by signal N (129 SIGHUP, 130 SIGINT, 143 SIGTERM).\n";
+
+constexpr std::size_t kHelpColumn = 25;  // where help lines start, right of the options
+
+// "  --frames N             press Escape..." and the help's further lines under its first.
+std::string UsageEntry(const std::string& names, const char* pszHelp)
+{
+    std::string entry, line, column = "  " + names;
+    std::istringstream help(pszHelp);
+    while (std::getline(help, line)) {
+        column.resize(std::max(column.size() + 2, kHelpColumn), ' ');
+        entry += column + line + '\n';
+        column.clear();
+    }
+    return entry;
+}
+
+std::string Usage()
+{
+    std::string usage = "Usage: korvan [options]\n", names;
+    for (const SOption& option : kOptions) {
+        if (!names.empty())
+            names += ", ";
+        names += option.pszName;
+        if (option.pszArgument)
+            names += std::string(" ") + option.pszArgument;
+        if (option.pszHelp) {
+            usage += UsageEntry(names, option.pszHelp);
+            names.clear();
+        }
+    }
+    return usage + kExitStatus;
+}
+
+const SOption* FindOption(const std::string& name)
+{
+    for (const SOption& option : kOptions)
+        if (name == option.pszName)
+            return &option;
+    return nullptr;
+}
+
+SOptionsOutcome Fail(const std::string& message)
+{
+    return {false, 2, "korvan: " + message + "\nTry 'korvan --help'.\n"};
 }
 
 }  // namespace
@@ -135,24 +219,23 @@ SOptionsOutcome ParseOptions(int argc, const char* const* argv, CSettings& setti
             value = arg.substr(nEquals + 1);
             arg.resize(nEquals);
         }
-        if (arg == "--help")
-            return {false, 0, kUsage};
-        if (arg == "--version")
-            return {false, 0, "korvan " KORVAN_VERSION "\n"};
-        if (bool* pFlag = FlagOf(arg, settings)) {
+        const SOption* pOption = FindOption(arg);
+        if (!pOption)
+            return Fail("unknown option '" + std::string(argv[i]) + "'");
+        if (pOption->pfnAnswer)
+            return {false, 0, pOption->pfnAnswer()};
+        if (!pOption->pszArgument) {
             if (bInlineValue)
                 return Fail("option " + arg + " takes no value");
-            *pFlag = arg != "--no-vsync";
+            settings.*pOption->pFlag = pOption->bFlagValue;
             continue;
         }
-        if (arg != "--display-format" && arg != "--capture" && arg != "--frames" && arg != "--key")
-            return Fail("unknown option '" + std::string(argv[i]) + "'");
         if (!bInlineValue) {
             if (i + 1 >= argc)
                 return Fail("option " + arg + " needs a value");
             value = argv[++i];
         }
-        if (!ApplyValue(arg, value, settings))
+        if (!pOption->pfnApply(value, settings))
             return Fail("invalid value '" + value + "' for " + arg);
     }
     if (settings.bReplaceFrames && settings.captureDir.empty())
