@@ -1,5 +1,6 @@
 // The Win32 calls korvan makes (window manager, GDI text, resources), declared with the
-// signatures of the Windows SDK. Implemented on SDL2 in platform/portable/*.cpp.
+// signatures of the Windows SDK. Implemented by the portable platform: user/ (window manager,
+// message boxes, GDI text, resources) over the display chosen at start-up (display/).
 #pragma once
 
 #include "win32_types.h"
