@@ -1,7 +1,7 @@
 // Presentation of the portable platform: the emulated display's pixel formats, their exact
-// conversion to RGB bytes or 32-bit words, and what happens to each flipped picture (kept for
-// tests, captured as PNG by capture.cpp, shown by the display, scripted key presses after given
-// frames).
+// conversion to RGB bytes or 32-bit words, and what happens to each flipped picture: kept for
+// tests and capture, shown by the display, counted, and handed to the run's frame hook (capture
+// and scripted keys, frame_script.cpp).
 #include "present.h"
 
 #include "../display/display.h"
