@@ -1,7 +1,7 @@
-// Shared by the two files of the SDL display: display_sdl.cpp (the intro's window, its picture
-// and events) and display_sdl_boxes.cpp (message boxes: the system's, or drawn, in the intro's
+// Shared by the three files of the SDL display: display_sdl.cpp (the intro's window and its
+// picture), display_sdl_input.cpp (events) and display_sdl_boxes.cpp (message boxes: the system's, or drawn, in the intro's
 // window or one of their own). The display's state is one struct, as an SDL backend keeps its
-// device data; nothing outside these two files sees it.
+// device data; nothing outside these files sees it.
 #pragma once
 
 #include "display.h"
@@ -48,10 +48,16 @@ extern CState g_State;
 // ---- display_sdl.cpp ----
 // Draws the intro's window again, its texture uploaded anew only when what it should hold changed.
 void Redraw();
+// After a change of size: drawn twice (the first present may still go out at the old size).
+void RedrawResized();
 // Switches the intro's window to or from fullscreen, carried out in full before it returns.
 void SetFullscreen(bool bFullscreen);
 // The X connection SDL talks over, once there is a window to ask; -1 elsewhere.
 int XConnectionOf(SDL_Window* pWindow);
+
+// ---- display_sdl_input.cpp ----
+// Turns SDL's events into window messages; waits first for up to `waitMs` for one to come.
+void PumpEvents(DWORD waitMs);
 
 // ---- display_sdl_boxes.cpp ----
 bool IsBoxInMainWindow();
