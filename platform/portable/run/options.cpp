@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <sstream>
+#include <cstring>
 
 namespace portable {
 namespace {
@@ -165,14 +165,17 @@ const char kExitStatus[] =
 constexpr std::size_t kHelpColumn = 25;  // where help lines start, right of the options
 
 // "  --frames N             press Escape..." and the help's further lines under its first.
+// Split by hand: a string stream would bring the iostreams library into the web page.
 std::string UsageEntry(const std::string& names, const char* pszHelp)
 {
-    std::string entry, line, column = "  " + names;
-    std::istringstream help(pszHelp);
-    while (std::getline(help, line)) {
+    std::string entry, column = "  " + names;
+    for (const char* pszLine = pszHelp; *pszLine;) {
+        const char* pszEnd = std::strchr(pszLine, '\n');
+        const std::size_t nLength = pszEnd ? pszEnd - pszLine : std::strlen(pszLine);
         column.resize(std::max(column.size() + 2, kHelpColumn), ' ');
-        entry += column + line + '\n';
+        entry += column + std::string(pszLine, nLength) + '\n';
         column.clear();
+        pszLine += nLength + (pszEnd ? 1 : 0);
     }
     return entry;
 }
