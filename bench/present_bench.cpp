@@ -50,10 +50,8 @@ bool PlatformDisplay(std::string& error)
 {
     static std::string s_Error;
     static const bool s_bOpen = [] {
-        if (!portable::g_DeviceDisplay.Start({.bWindowed = true, .bVsync = false}, s_Error))
-            return false;
-        portable::g_DeviceDisplay.ShowWindow("korvan_bench", nullptr);
-        return true;
+        return portable::g_DeviceDisplay.Start({.bWindowed = true, .bVsync = false}, s_Error) &&
+               portable::g_DeviceDisplay.ShowWindow("korvan_bench", nullptr, s_Error);
     }();
     error = s_Error;
     return s_bOpen;

@@ -1,8 +1,12 @@
 // The headless backend: the virtual clock driving timers (never two pending), a message loop
 // that cannot wait forever, and message boxes that are recorded and printed, never shown.
 #include "platform_fixture.h"
+#include "portable/run/ending.h"
+
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <string>
 
 namespace ptest {
@@ -108,6 +112,22 @@ TEST_F(Headless, MessageBoxIsRecordedRunsTheHookWhileUpAndIsPrinted)
     EXPECT_EQ(box.owner, m_hWnd);
     EXPECT_EQ(box.text, "line one\nline two");
     EXPECT_EQ(box.type, static_cast<UINT>(MB_OK));
+}
+
+// A run stuck where nothing looks at the signal's flag (a call into a display library that never
+// returns) still ends, with the signal's status; the bound is the alarm's second, not the
+// test's limit.
+TEST(Signals, ASignalNobodyLooksAtStillEndsTheProcess)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            portable::InstallSignalHandlers();
+            std::raise(SIGTERM);
+            for (;;)
+                pause();
+        },
+        ::testing::ExitedWithCode(128 + SIGTERM), "");
 }
 
 }  // namespace

@@ -30,8 +30,9 @@ struct SDisplay {
     // Milliseconds since some fixed point: the clock timers and GetTickCount read.
     DWORD (*Now)();
     // Puts the program's window on the display (once; later calls do nothing). `pIcon`: the
-    // window's icon, or nullptr for the desktop's default.
-    void (*ShowWindow)(const char* pszTitle, const SIconImage* pIcon);
+    // window's icon, or nullptr for the desktop's default. False, with `error` saying why, when
+    // the display cannot show it: a run that shows nothing must not go on as if it did.
+    bool (*ShowWindow)(const char* pszTitle, const SIconImage* pIcon, std::string& error);
     // Takes the window off the display for good (it is being destroyed); a box drawn in it
     // counts as answered.
     void (*HideWindow)();
@@ -81,5 +82,9 @@ void ShownWords(WordOrder order, std::uint8_t* pWords, long nPitch);
 // How the run ends (ending.cpp): a box of the system's, whose loop is not ours, is up; a
 // signal then ends the process at once.
 void SetSystemModal(bool bUp);
+// The display server went away (`pszServer` names it: "the X server \":1\""): one line on
+// standard error and exit status 1, at once, nothing more shown or drawn; every call to a dead
+// connection could wait for ever. Safe in a signal handler.
+[[noreturn]] void EndForLostDisplay(const char* pszServer);
 
 }  // namespace portable

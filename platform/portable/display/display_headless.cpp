@@ -28,7 +28,7 @@ const SDisplay g_HeadlessDisplay{
     .Start = [](const SDisplayOptions&, std::string&) { return true; },
     .Shutdown = Nothing,
     .Now = [] { return g_dwNow; },
-    .ShowWindow = [](const char*, const SIconImage*) {},
+    .ShowWindow = [](const char*, const SIconImage*, std::string&) { return true; },
     .HideWindow = Nothing,
     .DestroyWindow = Nothing,
     .ShowPicture = Nothing,

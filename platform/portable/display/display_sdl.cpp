@@ -12,11 +12,10 @@
 // SDL_GetWindowSize, SDL_GetWindowID, SDL_RaiseWindow, SDL_SetWindowIcon, SDL_GetWindowFlags,
 // SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_ShowCursor,
 // SDL_PollEvent, SDL_PumpEvents, SDL_FlushEvent, SDL_GetWindowWMInfo, SDL_GetTicks, SDL_Delay,
-// SDL_GetCurrentVideoDriver, SDL_ShowSimpleMessageBox.
+// SDL_GetCurrentVideoDriver, SDL_ShowSimpleMessageBox, SDL_SetWindowInputFocus.
 #include "display_sdl.h"
 
 #include <SDL.h>
-#include <SDL_syswm.h>
 
 #include <unistd.h>
 
@@ -175,16 +174,6 @@ void SetFullscreen(bool bFullscreen)
 }
 
 
-// The X connection SDL talks over, once there is a window to ask.
-int XConnectionOf(SDL_Window* pWindow)
-{
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(pWindow, &info) || info.subsystem != SDL_SYSWM_X11)
-        return -1;
-    return ConnectionNumber(info.info.x11.display);
-}
-
 namespace {
 
 DWORD Now()
@@ -234,6 +223,7 @@ bool Start(const SDisplayOptions& options, std::string& error)
             return false;
         }
     }
+    WatchXServer();
     g_State.bStarted = true;
     return true;
 }
@@ -255,10 +245,12 @@ void DestroyWindow()
     g_State.bTextureCurrent = false;
 }
 
-void ShowWindow(const char* pszTitle, const SIconImage* pIcon)
+// Every way the window can fail to come up ends the run: a run on a display that shows
+// nothing (an 8-bit X server has no renderer SDL can use) must say so, not play unseen.
+bool ShowWindow(const char* pszTitle, const SIconImage* pIcon, std::string& error)
 {
     if (!g_State.bStarted || g_State.pWindow)
-        return;
+        return true;
     const Uint32 nFlags = SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_RESIZABLE |
                           (g_State.options.bWindowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
     int nWidth = 0;
@@ -266,8 +258,11 @@ void ShowWindow(const char* pszTitle, const SIconImage* pIcon)
     WindowSizeFor(!g_State.options.bWindowed, nWidth, nHeight);
     g_State.pWindow = SDL_CreateWindow(pszTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                  nWidth, nHeight, nFlags);
-    if (!g_State.pWindow)
-        return;
+    if (!g_State.pWindow) {
+        error = SDL_GetError();
+        return false;
+    }
+    WatchServer(g_State.pWindow);
     g_State.bFullscreen = !g_State.options.bWindowed;
     if (pIcon)
         SetIcon(*pIcon);
@@ -278,12 +273,17 @@ void ShowWindow(const char* pszTitle, const SIconImage* pIcon)
                                        SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight);
     }
     if (!g_State.pTexture) {
+        error = SDL_GetError();
         DestroyWindow();
-        return;
+        return false;
     }
-    g_State.nXFd = XConnectionOf(g_State.pWindow);
+    // Without a window manager nobody gives a window the keyboard: it goes where the pointer
+    // is, or nowhere. A kiosk's intro takes it.
+    if (!g_State.bWindowManager)
+        SDL_SetWindowInputFocus(g_State.pWindow);
     g_State.bPointerNews = true;
     Redraw();
+    return true;
 }
 
 void HideWindow()
@@ -322,8 +322,8 @@ void Shutdown()
     while (!g_State.boxes.empty())
         CloseBox();
     SDL_Quit();
+    StopWatchingServer();
     g_State.bStarted = false;
-    g_State.nXFd = -1;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Shared by the three files of the SDL display: display_sdl.cpp (the intro's window and its
-// picture), display_sdl_input.cpp (events) and display_sdl_boxes.cpp (message boxes: the system's, or drawn, in the intro's
-// window or one of their own). The display's state is one struct, as an SDL backend keeps its
+// Shared by the files of the SDL display: display_sdl.cpp (the intro's window and its picture),
+// display_sdl_input.cpp (events), display_sdl_boxes.cpp (message boxes: the system's, or drawn,
+// in the intro's window or one of their own) and display_sdl_server.cpp (the connection to the
+// display server). The display's state is one struct, as an SDL backend keeps its
 // device data; nothing outside these files sees it.
 #pragma once
 
@@ -37,6 +38,7 @@ struct CState {
     bool bFullscreen = false;
     bool bPointerNews = false;  // the window just appeared, perhaps under the pointer
     int nXFd = -1;              // the X connection, to sleep on; -1: poll instead
+    bool bWindowManager = true; // a window manager gives windows the keyboard (X11 without one: no)
     // The innermost last. A list, not a deque: a deque allocates as it is made, before main(),
     // where running out of memory cannot be told in one line; and a list keeps pBox valid as
     // boxes come.
@@ -52,8 +54,6 @@ void Redraw();
 void RedrawResized();
 // Switches the intro's window to or from fullscreen, carried out in full before it returns.
 void SetFullscreen(bool bFullscreen);
-// The X connection SDL talks over, once there is a window to ask; -1 elsewhere.
-int XConnectionOf(SDL_Window* pWindow);
 
 // ---- display_sdl_input.cpp ----
 // Turns SDL's events into window messages; waits first for up to `waitMs` for one to come.
@@ -71,5 +71,15 @@ bool HandleBoxWindowEvent(const SDL_WindowEvent& event);
 bool ShowBox(const char* pszText, const char* pszCaption);
 bool BoxUp();
 void CloseBox();
+
+// ---- display_sdl_server.cpp ----
+// On X11, from the start: a connection that fails ends the run in korvan's words, not Xlib's.
+void WatchXServer();
+// Learns the display server's connection from the first window: the X connection to sleep on
+// (nXFd), whether a window manager runs, and the end of the run when the server goes away.
+void WatchServer(SDL_Window* pWindow);
+// The server went away: the run ends here (EndForLostDisplay); nothing more may be asked of it.
+void EndIfServerGone();
+void StopWatchingServer();
 
 }  // namespace portable::sdl

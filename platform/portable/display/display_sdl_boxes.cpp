@@ -32,9 +32,14 @@ bool ProgramInPath(const char* pszName)
     return false;
 }
 
-// SDL shows a box on Wayland only through the zenity program; without it there is no way.
+// SDL shows a box on Wayland only through the zenity program; without it there is no way. On
+// X11 without a window manager the system's box never gets the keyboard (it goes where the
+// pointer is, likely not over the box): the drawn box, in a window that takes the keyboard, is
+// the one a keyboard can answer.
 bool SystemHasBoxes()
 {
+    if (!g_State.bWindowManager)
+        return false;
     const char* pszDriver = SDL_GetCurrentVideoDriver();
     return !(pszDriver && std::strcmp(pszDriver, "wayland") == 0) || ProgramInPath("zenity");
 }
@@ -102,9 +107,10 @@ bool OpenBoxWindow(CBoxUp& up, const char* pszCaption)
         CloseBoxWindow(up);
         return false;
     }
+    WatchServer(up.pWindow);
     SDL_RaiseWindow(up.pWindow);
-    if (g_State.nXFd < 0)
-        g_State.nXFd = XConnectionOf(up.pWindow);
+    if (!g_State.bWindowManager)
+        SDL_SetWindowInputFocus(up.pWindow);
     return true;
 }
 
@@ -197,6 +203,7 @@ bool ShowBox(const char* pszText, const char* pszCaption)
 {
     if (!g_State.bStarted)
         return false;
+    EndIfServerGone();
     if (g_State.options.bDrawnBoxes || !ShowSystemBox(pszText, pszCaption))
         return ShowDrawnBox(pszText, pszCaption);
     // The system's box runs a loop of its own and is answered when it returns.

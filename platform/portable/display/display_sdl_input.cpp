@@ -159,6 +159,9 @@ void PumpEvents(DWORD waitMs)
         HandleEvent(event);
     while (SDL_PollEvent(&event))
         HandleEvent(event);
+    // A compositor that went away comes as a close (SDL_QUIT): before the close shows the
+    // credits on the dead connection, the run ends.
+    EndIfServerGone();
 }
 
 }  // namespace portable::sdl

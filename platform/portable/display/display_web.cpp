@@ -48,13 +48,14 @@ bool Start(const SDisplayOptions&, std::string& error)
     return true;
 }
 
-void ShowWindow(const char* pszTitle, const SIconImage*)
+bool ShowWindow(const char* pszTitle, const SIconImage*, std::string&)
 {
     // The page's favicon is the program's icon already.
     if (!g_bStarted || g_bWindowShown)
-        return;
+        return true;
     g_bWindowShown = true;
     EM_ASM({ Module.page.showWindow(UTF8ToString($0)); }, pszTitle);
+    return true;
 }
 
 void HideWindow()

@@ -2,8 +2,9 @@
 // (SIGINT, SIGTERM, SIGHUP), a failed capture, lost standard output; the exit status each
 // gives; the frame file being written, removed when the process goes before it is complete.
 // The signal handler only sets a flag the message loop polls (window.cpp): nothing else here
-// may run inside it but _exit and unlinkat. A process forked off the program (SDL shows the
-// system's box from one) ends with it, however it ends.
+// may run inside it but _exit, unlinkat, write and alarm. A run stuck where nothing polls the
+// flag (a call into a display library that never returns) is ended by an alarm. A process
+// forked off the program (SDL shows the system's box from one) ends with it, however it ends.
 #include "ending.h"
 
 #include "../display/display.h"
@@ -26,6 +27,7 @@ namespace portable {
 namespace {
 
 volatile std::sig_atomic_t g_nSignal = 0;        // the first of the signals that ended the run
+volatile std::sig_atomic_t g_bSignalSeen = 0;    // a waiting loop has seen it: the shutdown runs
 volatile std::sig_atomic_t g_bSystemModal = 0;   // a box of the system's is up
 volatile std::sig_atomic_t g_bPartialFile = 0;   // g_szPartialFile is being written
 int g_nPartialFolder = -1;   // the open folder g_szPartialFile is in
@@ -34,17 +36,46 @@ int g_nRequestedStatus = -1;  // RequestEnd's status; -1: none
 int g_nFailureStatus = 0;     // NoteFailure's status; 0: none
 bool g_bStdoutReported = false;
 
+// The message loop must see a signal within a second, and the shutdown it then starts must be
+// done within five; a run that misses either is stuck in a call that never returns (a dead
+// display connection's) and ends at once.
+constexpr unsigned kSignalSeenSeconds = 1;
+constexpr unsigned kShutdownSeconds = 5;
+
+[[noreturn]] void EndAtOnce(int nStatus)
+{
+    if (g_bPartialFile)
+        unlinkat(g_nPartialFolder, g_szPartialFile, 0);
+    _exit(nStatus);
+}
+
 void OnSignal(int nSignal)
 {
     // A second signal means "now"; so does one while the system's box runs a loop of its own
     // that would never look at the flag. The shutdown cannot run from here: only what is
     // safe in a handler is done.
-    if (g_nSignal != 0 || g_bSystemModal) {
-        if (g_bPartialFile)
-            unlinkat(g_nPartialFolder, g_szPartialFile, 0);
-        _exit(128 + nSignal);
-    }
+    if (g_nSignal != 0 || g_bSystemModal)
+        EndAtOnce(128 + nSignal);
     g_nSignal = nSignal;
+    alarm(kSignalSeenSeconds);
+}
+
+void OnOverdue(int)
+{
+    EndAtOnce(128 + g_nSignal);
+}
+
+void WriteError(const char* psz)
+{
+    for (std::size_t n = std::strlen(psz); n > 0;) {
+        const ssize_t nWritten = write(STDERR_FILENO, psz, n);
+        if (nWritten <= 0 && errno != EINTR)
+            return;
+        if (nWritten > 0) {
+            psz += nWritten;
+            n -= static_cast<std::size_t>(nWritten);
+        }
+    }
 }
 
 #if defined(__linux__)
@@ -88,6 +119,8 @@ void InstallSignalHandlers()
             continue;
         sigaction(nSignal, &action, nullptr);
     }
+    action.sa_handler = OnOverdue;
+    sigaction(SIGALRM, &action, nullptr);
     EndChildrenWithProgram();
 }
 
@@ -99,7 +132,25 @@ void RequestEnd(int nStatus)
 
 bool EndRequested()
 {
+    if (g_nSignal != 0 && !g_bSignalSeen) {
+        g_bSignalSeen = 1;
+        alarm(kShutdownSeconds);
+    }
     return g_nSignal != 0 || g_nRequestedStatus >= 0;
+}
+
+void ReportNoDisplay(const std::string& why)
+{
+    std::fprintf(stderr, "korvan: no display available (%s); use --headless to run without one\n",
+                 why.c_str());
+}
+
+void EndForLostDisplay(const char* pszServer)
+{
+    WriteError("korvan: the display went away (lost the connection to ");
+    WriteError(pszServer);
+    WriteError("); the run ends here\n");
+    EndAtOnce(1);
 }
 
 void NoteFailure(int nStatus)
@@ -159,7 +210,9 @@ void RemovePartialFile()
 
 void ResetEnding()
 {
+    alarm(0);
     g_nSignal = 0;
+    g_bSignalSeen = 0;
     g_bSystemModal = 0;
     g_bPartialFile = 0;
     g_nRequestedStatus = -1;

@@ -3,6 +3,9 @@
 // a display makes here, SetSystemModal, is declared in the display seam.
 #pragma once
 
+#include <stdexcept>
+#include <string>
+
 namespace portable {
 
 // SIGINT, SIGTERM and SIGHUP end the run as RequestEnd does, with status 128 + n; a second one,
@@ -13,6 +16,14 @@ void InstallSignalHandlers();
 // the program's shutdown runs, its boxes printed rather than shown; the exit status is nStatus.
 void RequestEnd(int nStatus);
 bool EndRequested();  // a signal came or RequestEnd was called; every waiting loop polls it
+// There is no display to show the run on (`why` says what failed): says so on standard error,
+// with what to do instead. The caller ends the run with status 1.
+void ReportNoDisplay(const std::string& why);
+// The display started but cannot show the program's window: thrown out of ShowWindow, through
+// the program, to start-up, which ends the run as if there were no display at all.
+struct CWindowNotShown : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 // A failure the run goes on after (output lost): the exit status becomes nStatus.
 void NoteFailure(int nStatus);
 // The process's exit status given the program's own result.

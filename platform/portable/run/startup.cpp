@@ -73,13 +73,19 @@ int Run(int argc, char** argv)
                                          .bDrawnBoxes = settings.bDrawnBoxes};
     std::string error;
     if (!display.Start(displayOptions, error)) {
-        std::fprintf(stderr, "korvan: no display available (%s); use --headless to run without one\n",
-                     error.c_str());
+        ReportNoDisplay(error);
         return 1;
     }
     UseDisplay(display);
     static char s_szCommandLine[] = "";
-    const int nResult = WinMain(GetModuleHandleA(nullptr), nullptr, s_szCommandLine, SW_SHOWDEFAULT);
+    int nResult = 0;
+    try {
+        nResult = WinMain(GetModuleHandleA(nullptr), nullptr, s_szCommandLine, SW_SHOWDEFAULT);
+    } catch (const CWindowNotShown& notShown) {
+        Display().Shutdown();
+        ReportNoDisplay(notShown.what());
+        return 1;
+    }
     Display().Shutdown();
     FlushStandardOutput();
     return ExitStatus(nResult);

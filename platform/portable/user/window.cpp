@@ -74,14 +74,17 @@ std::vector<HWND> AllWindows()
 }
 
 // The first window shown becomes the display's window, with its class's icon if the program
-// loaded one from its resources.
+// loaded one from its resources. Where the display cannot show it the run ends: a run nobody
+// can see must not go on.
 void ShowOnDisplay(const CWindow& window)
 {
     auto itClass = g_Classes.find(window.strClass);
     SIconImage icon;
     const bool bIcon = itClass != g_Classes.end() &&
                        LoadIconImage(itClass->second.wc.hIcon, kIconSize, icon);
-    Display().ShowWindow(window.strTitle.c_str(), bIcon ? &icon : nullptr);
+    std::string error;
+    if (!Display().ShowWindow(window.strTitle.c_str(), bIcon ? &icon : nullptr, error))
+        throw CWindowNotShown(error);
 }
 
 bool ActivatesOnShow(int nCmdShow)
