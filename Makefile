@@ -12,7 +12,7 @@ WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
 WINE32_PKGS  := wine32:i386
 FUZZ_PKGS    := clang libclang-rt-14-dev
 DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils weston imagemagick tesseract-ocr
-WEB_PKGS     := cmake make emscripten nodejs python3
+WEB_PKGS     := cmake make emscripten nodejs python3 terser
 WEB_TEST_PKGS := chromium
 # Release archives, their checks (desktop entry, AppStream, manual page) and the README animation.
 RELEASE_PKGS := git zip unzip appstream desktop-file-utils man-db webp imagemagick
