@@ -4,7 +4,7 @@ CMAKE  ?= cmake
 CTEST  ?= ctest
 
 NATIVE_PKGS  := cmake g++ make pkg-config libsdl2-dev libfreetype-dev libpng-dev zlib1g-dev \
-                libgtest-dev libbenchmark-dev fonts-dejavu-core fonttools
+                libgtest-dev libbenchmark-dev fonts-dejavu-core
 WINDOWS_PKGS := cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libgtest-dev
 WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
 # The 32-bit program's Wine, only where 32-bit programs can execute; ensure-packages.sh enables
@@ -12,7 +12,7 @@ WINE_PKGS    := wine64 xvfb xauth xdotool imagemagick x11-utils
 WINE32_PKGS  := wine32:i386
 FUZZ_PKGS    := clang libclang-rt-14-dev
 DISPLAY_PKGS := xvfb xauth openbox wmctrl xdotool x11-utils weston imagemagick tesseract-ocr
-WEB_PKGS     := cmake make emscripten nodejs python3 fonttools
+WEB_PKGS     := cmake make emscripten nodejs python3 terser
 WEB_TEST_PKGS := chromium
 # Release archives, their checks (desktop entry, AppStream, manual page) and the README animation.
 RELEASE_PKGS := git zip unzip appstream desktop-file-utils man-db webp imagemagick
@@ -129,7 +129,7 @@ bench: deps-native
 print-%: ; @echo $($*)
 
 # ---- the web page (README.md, "In the browser") ----
-# FreeType, libpng and zlib built for WebAssembly from Debian's sources, kept between builds
+# libpng and zlib built for WebAssembly from Debian's sources, kept between builds
 # (and across `make clean`) in WEB_LIBS_CACHE, one folder per set of versions; the web preset
 # finds them in the folder KORVAN_WEB_LIBS names. $(call web_preset[,CMAKE OPTIONS]) configures
 # build-web/ with them (built first if they are not in the cache yet).

@@ -46,16 +46,3 @@ function(korvan_embed_resources target rc)
   target_link_libraries(${lib} PRIVATE korvan_winapi)
   target_sources(${target} PRIVATE $<TARGET_OBJECTS:${lib}>)
 endfunction()
-
-# korvan_embed_file(file symbol out_var): a C++ source defining portable::<symbol>[] and
-# portable::<symbol>Size with the bytes of `file`.
-function(korvan_embed_file file symbol out_var)
-  set(KORVAN_EMBED_SCRIPT ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/embed_resources_run.cmake)
-  set(out ${CMAKE_CURRENT_BINARY_DIR}/${symbol}.cpp)
-  add_custom_command(OUTPUT ${out}
-    COMMAND ${CMAKE_COMMAND} -DBLOB=${file} -DSYMBOL=${symbol} -DOUT=${out} -P ${KORVAN_EMBED_SCRIPT}
-    DEPENDS ${file} ${KORVAN_EMBED_SCRIPT}
-    COMMENT "Embedding ${file}"
-    VERBATIM)
-  set(${out_var} ${out} PARENT_SCOPE)
-endfunction()

@@ -2,24 +2,6 @@
 # source OUT holding its resources, as windres would lay them out. KIND is "program" or "extra".
 # An ICON line becomes one RT_GROUP_ICON directory plus one RT_ICON per image, ids from 1.
 
-# Mode two: one file as a byte array named SYMBOL (-DBLOB=file -DSYMBOL=name).
-if(DEFINED BLOB)
-  file(READ "${BLOB}" hex HEX)
-  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
-  get_filename_component(blob_name "${BLOB}" NAME)
-  file(WRITE "${OUT}" "// Generated at build time from ${blob_name}.
-#include <cstddef>
-
-namespace portable {
-extern const unsigned char ${SYMBOL}[];
-extern const std::size_t ${SYMBOL}Size;
-const unsigned char ${SYMBOL}[] = {${bytes}};
-const std::size_t ${SYMBOL}Size = sizeof ${SYMBOL};
-}  // namespace portable
-")
-  return()
-endif()
-
 set(entries "")
 set(arrays "")
 set(count 0)

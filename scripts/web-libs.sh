@@ -1,43 +1,26 @@
 #!/bin/sh
-# Builds FreeType, libpng and zlib for WebAssembly from Debian's own source packages and keeps
-# them in a cache keyed on the source versions, FreeType's configuration below and the
-# emscripten version, so a second build (or a `make clean`) does not repeat the 1.5 minutes it
-# takes. Emscripten's ports cannot be used: Debian ships its library cache frozen and the ports
-# would be downloaded from elsewhere. libpng and zlib serve only the node build's PNG capture;
-# the page links FreeType alone.
+# Builds libpng and zlib for WebAssembly from Debian's own source packages and keeps them in a
+# cache keyed on the source versions and the emscripten version, so a second build (or a
+# `make clean`) does not repeat the minute it takes. Emscripten's ports cannot be used: Debian
+# ships its library cache frozen and the ports would be downloaded from elsewhere. They serve
+# only the node build's PNG capture; the page links neither.
 #
 #   scripts/web-libs.sh CACHE_DIR JOBS     prints the folder holding include/ and lib/
 #
-# The versions are pinned (FREETYPE_VERSION, ZLIB_VERSION, LIBPNG_VERSION in the environment
+# The versions are pinned (ZLIB_VERSION, LIBPNG_VERSION in the environment
 # override them). The sources come through a private apt configuration (a deb-src list, state
 # and cache below CACHE_DIR), so nothing under /etc changes and no root is needed.
 set -eu
 
 cache=$1
 jobs=${2:-2}
-: "${FREETYPE_VERSION:=2.12.1+dfsg-5+deb12u4}"
 : "${ZLIB_VERSION:=1:1.2.13.dfsg-1}"
 : "${LIBPNG_VERSION:=1.6.39-2+deb12u5}"
 : "${DEBIAN_MIRROR:=http://deb.debian.org/debian}"
 : "${DEBIAN_SUITE:=bookworm}"
 
-# FreeType with only what reads and renders the embedded TrueType font in black and white: the
-# TrueType driver (with its bytecode hinting), the SFNT tables and the monochrome rasterizer.
-# Every other driver, renderer and format option is left out, as are its compressed streams,
-# so it needs no zlib.
-ft_modules='FT_USE_MODULE( FT_Driver_ClassRec, tt_driver_class )
-FT_USE_MODULE( FT_Module_Class, sfnt_module_class )
-FT_USE_MODULE( FT_Renderer_Class, ft_raster1_renderer_class )'
-ft_options_off='FT_CONFIG_OPTION_ENVIRONMENT_PROPERTIES FT_CONFIG_OPTION_USE_LZW
-  FT_CONFIG_OPTION_USE_ZLIB FT_CONFIG_OPTION_POSTSCRIPT_NAMES FT_CONFIG_OPTION_ADOBE_GLYPH_LIST
-  FT_CONFIG_OPTION_MAC_FONTS FT_CONFIG_OPTION_GUESSING_EMBEDDED_RFORK FT_CONFIG_OPTION_INCREMENTAL
-  FT_CONFIG_OPTION_SVG TT_CONFIG_OPTION_EMBEDDED_BITMAPS TT_CONFIG_OPTION_COLOR_LAYERS
-  TT_CONFIG_OPTION_POSTSCRIPT_NAMES TT_CONFIG_OPTION_SFNT_NAMES TT_CONFIG_OPTION_GX_VAR_SUPPORT
-  TT_CONFIG_OPTION_BDF'
-ft_config=$(printf '%s\n%s' "$ft_modules" "$ft_options_off" | cksum | cut -d' ' -f1)
-
 emcc_version=$(emcc --version | sed -n '1s/.*) \([0-9][0-9.]*\).*/\1/p')
-key="freetype-${FREETYPE_VERSION}-${ft_config}_zlib-${ZLIB_VERSION}_libpng-${LIBPNG_VERSION}_emcc-${emcc_version}"
+key="zlib-${ZLIB_VERSION}_libpng-${LIBPNG_VERSION}_emcc-${emcc_version}"
 key=$(printf '%s' "$key" | tr ':+~' '___')
 prefix="$cache/$key"
 if [ -f "$prefix/.complete" ]; then
@@ -46,7 +29,7 @@ if [ -f "$prefix/.complete" ]; then
 fi
 
 say() { echo "web-libs: $*" >&2; }
-say "building FreeType, libpng and zlib for WebAssembly into $prefix (once per version)"
+say "building libpng and zlib for WebAssembly into $prefix (once per version)"
 work="$cache/work.$$"
 apt_dir="$cache/apt"
 rm -rf "$work" "$prefix"
@@ -67,13 +50,13 @@ EOF
 export APT_CONFIG="$apt_dir/apt.conf"
 apt-get -qq update >&2 || { say "cannot reach $DEBIAN_MIRROR for the source packages"; exit 1; }
 (cd "$work" && apt-get -qq --download-only source \
-    "freetype=$FREETYPE_VERSION" "zlib=$ZLIB_VERSION" "libpng1.6=$LIBPNG_VERSION" >&2) || {
-  say "cannot fetch the pinned sources; 'apt-cache showsrc freetype zlib libpng1.6' with"
-  say "APT_CONFIG=$APT_CONFIG lists what the archive has: set FREETYPE_VERSION, ZLIB_VERSION, LIBPNG_VERSION"
+    "zlib=$ZLIB_VERSION" "libpng1.6=$LIBPNG_VERSION" >&2) || {
+  say "cannot fetch the pinned sources; 'apt-cache showsrc zlib libpng1.6' with"
+  say "APT_CONFIG=$APT_CONFIG lists what the archive has: set ZLIB_VERSION, LIBPNG_VERSION"
   exit 1
 }
 # Only the upstream tarballs are needed; Debian's patches do not touch what is built here.
-for pkg in freetype zlib libpng1.6; do
+for pkg in zlib libpng1.6; do
   tarball=$(ls "$work/${pkg}_"*.orig.tar.* | grep -v '\.asc$' | grep -v 'orig-' | head -n 1)
   mkdir -p "$work/$pkg"
   tar -xf "$tarball" -C "$work/$pkg" --strip-components=1
@@ -105,20 +88,6 @@ cmake_flags="-DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=$prefix
       -DPNG_SHARED=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -DPNG_FRAMEWORK=OFF
   cmake --build "$work/png-build" -j "$jobs"
   cmake --install "$work/png-build"
-  # FreeType reads only the embedded TrueType font: no zlib, bzip2, PNG glyphs, HarfBuzz or
-  # Brotli, and the modules and options chosen above.
-  printf '%s\n' "$ft_modules" >"$work/freetype/include/freetype/config/ftmodule.h"
-  for option in $ft_options_off; do
-    sed -i "s|^#define $option\\b.*|/* $option left out */|" \
-        "$work/freetype/include/freetype/config/ftoption.h"
-    grep -q "$option left out" "$work/freetype/include/freetype/config/ftoption.h" ||
-      { say "FreeType's ftoption.h has no $option: update the list in $0"; exit 1; }
-  done
-  emcmake cmake -S "$work/freetype" -B "$work/ft-build" $cmake_flags \
-      -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
-      -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
-  cmake --build "$work/ft-build" -j "$jobs"
-  cmake --install "$work/ft-build"
 ) >&2
 touch "$prefix/.complete"
 echo "$prefix"

@@ -2,8 +2,10 @@
 # "@KORVAN_INLINE name@" in the template becomes the text of the file `name`, looked for in the
 # folders DIRS in turn (web/ for the page's own scripts, the build's folder for the worker's
 # korvan.js). DEPFILE, if given, receives the files read, for the build to know when to run again.
+# MINIFIER, if given, is terser: each script goes in minified (its top-level names kept, as the
+# page's files share them), NODE_PATH the folder where it finds its modules.
 #   cmake -DTEMPLATE=index.html -DDIRS="web;linked" -DOUTPUT=site/index.html [-DDEPFILE=FILE]
-#         -P inline_scripts.cmake
+#         [-DMINIFIER=terser -DNODE_PATH=DIR] -P inline_scripts.cmake
 cmake_minimum_required(VERSION 3.20)
 file(READ ${TEMPLATE} rest)
 set(page "")
@@ -34,7 +36,16 @@ while(TRUE)
   if(NOT DEFINED file)
     message(FATAL_ERROR "${TEMPLATE} names ${name}, which is in none of ${DIRS}")
   endif()
-  file(READ ${file} script)
+  if(DEFINED MINIFIER)
+    set(ENV{NODE_PATH} "${NODE_PATH}")
+    execute_process(COMMAND ${MINIFIER} ${file} --compress --mangle --ecma 2020
+                    OUTPUT_VARIABLE script ERROR_VARIABLE error RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR "${MINIFIER} cannot minify ${file}: ${error}")
+    endif()
+  else()
+    file(READ ${file} script)
+  endif()
   # Inside a script element the HTML parser reads everything up to "</script" (in any case) as
   # text, except that "<!--" changes how a later "<script" counts: a script must have neither.
   string(TOLOWER "${script}" lower)

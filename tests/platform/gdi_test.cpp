@@ -1,7 +1,7 @@
 // GDI text on surfaces in every emulated format: the ink is the text colour in the surface's
-// own layout, an opaque background fills the cell, alignment moves the cell, and the glyph
-// cache gives the same pixels the second time. The message box the platform draws itself keeps
-// within the room it is given, whatever the text.
+// own layout, an opaque background fills the cell, alignment moves the cell, and the same text
+// drawn again gives the same pixels. The message box the platform draws itself keeps within
+// the room it is given, whatever the text.
 #include "platform_fixture.h"
 
 #include "portable/display/drawn_box.h"
@@ -71,7 +71,7 @@ TEST_P(TextInk, InkIsTheTextColourInTheSurfacesLayout)
     }
     EXPECT_GE(nInk, 10);
     EXPECT_EQ(nOther, 0) << "glyph edges must not be blended";
-    EXPECT_EQ(Draw(100, 100, TA_LEFT | TA_TOP, TRANSPARENT), pixels) << "cached glyph differs";
+    EXPECT_EQ(Draw(100, 100, TA_LEFT | TA_TOP, TRANSPARENT), pixels) << "the second drawing differs";
 }
 
 // 5-6-5: 10000 100000 11111; 5-5-5: 10000 10000 11111.

@@ -1,6 +1,6 @@
 // The message box the platform draws itself where the system has no way to show one (Wayland
 // without a helper program) or when asked to (--drawn-boxes): the picture of a classic box,
-// grey face, caption bar, the text in the embedded font, an OK button. Pixels only; showing it
+// grey face, caption bar, the text in the system font, an OK button. Pixels only; showing it
 // and its modal loop belong to the display (display_sdl.cpp).
 #include "drawn_box.h"
 
@@ -52,7 +52,7 @@ public:
     }
     void Text(int x, int y, const std::string& line, COLORREF color)
     {
-        DrawTextLine(m_View, x, y, line.data(), static_cast<int>(line.size()), kCell, color);
+        DrawTextLine(m_View, x, y, line.data(), static_cast<int>(line.size()), color);
     }
     std::vector<std::uint8_t> Rgb() const
     {
@@ -72,7 +72,7 @@ private:
 
 int Width(const std::string& line)
 {
-    return MeasureTextLine(kCell, line.data(), static_cast<int>(line.size()));
+    return MeasureTextLine(line.data(), static_cast<int>(line.size()));
 }
 
 // One line of the text broken into lines no wider than nMaxWidth: between words where it can,

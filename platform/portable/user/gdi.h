@@ -19,10 +19,9 @@ struct SSurfaceView {
 HDC OpenSurfaceDC(const SSurfaceView& view);
 void CloseSurfaceDC(HDC hDC);
 void ResetGdi();
-// The width of a line in the embedded font at a cell height, and the line drawn with its
-// cell's top-left at (x, y).
-int MeasureTextLine(int nCellHeight, const char* pszText, int nLength);
+// The width of a line in the system font, and the line drawn with its cell's top-left at (x, y).
+int MeasureTextLine(const char* pszText, int nLength);
 void DrawTextLine(const SSurfaceView& view, int x, int y, const char* pszText, int nLength,
-                  int nCellHeight, COLORREF color);
+                  COLORREF color);
 
 }  // namespace portable

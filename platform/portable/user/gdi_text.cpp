@@ -1,45 +1,18 @@
 // GDI text of the portable platform: device contexts on DirectDraw surface memory, stock
-// objects, fonts and TextOutA. Glyphs come from the font embedded in the program (DejaVu Sans
-// Bold), rendered once per size by FreeType as 1-bit masks, like GDI's non-antialiased system
-// font, and kept in a cache; text outside the surface is clipped before any glyph is touched.
+// objects, fonts and TextOutA. Text is drawn in the system font, whose 1-bit masks were made at
+// build time (system_font.h); text outside the surface is clipped before any glyph is touched.
 #include "gdi.h"
 
+#include "system_font.h"
 #include "../ddraw/present.h"
 #include "../testing/faults.h"
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
-
 #include <algorithm>
-#include <array>
 #include <map>
-#include <memory>
-#include <vector>
 
 namespace portable {
 
-extern const unsigned char g_FontData[];
-extern const std::size_t g_FontDataSize;
-
 namespace {
-
-// Cell height of the default (system) font: 16 pixels, as on Windows.
-constexpr int kSystemFontHeight = 16;
-
-struct CGlyph {
-    int nLeft = 0, nTop = 0;  // bitmap origin relative to the pen on the baseline
-    int nWidth = 0, nRows = 0;
-    int nAdvance = 0;
-    std::vector<std::uint8_t> mask;  // one byte per pixel, 1 = ink
-};
-
-// One font size: 256 glyphs for the single-byte character set (Windows-1252).
-struct CFontFace {
-    int nCellHeight = 0;
-    int nAscent = 0;
-    int nMaxAdvance = 0;
-    std::array<std::unique_ptr<CGlyph>, 256> glyphs;
-};
 
 struct CDeviceContext {
     SSurfaceView view;
@@ -56,9 +29,6 @@ constexpr std::uintptr_t kStockCount = 20;
 std::uintptr_t g_nNextFont = 0x30000;
 std::uintptr_t g_nNextDC = 0x40000;
 std::map<std::uintptr_t, CDeviceContext> g_DCs;
-std::map<int, CFontFace> g_Faces;  // by cell height
-FT_Library g_FreeType = nullptr;
-FT_Face g_Face = nullptr;
 
 HGDIOBJ StockHandle(int nIndex)
 {
@@ -71,77 +41,10 @@ CDeviceContext* FindDC(HDC hDC)
     return it == g_DCs.end() || !it->second.bOpen ? nullptr : &it->second;
 }
 
-// Windows-1252's 0x80..0x9F in Unicode (0 where the code page has no character).
-const char32_t kCp1252High[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
-
-char32_t ToUnicode(unsigned char c)
+const SFontGlyph& GlyphOf(unsigned char c)
 {
-    return c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : c;
-}
-
-bool LoadFace()
-{
-    if (g_Face)
-        return true;
-    if (!g_FreeType && FT_Init_FreeType(&g_FreeType) != 0)
-        return false;
-    return FT_New_Memory_Face(g_FreeType, g_FontData, static_cast<FT_Long>(g_FontDataSize), 0,
-                              &g_Face) == 0;
-}
-
-// The face's size for a cell: ascender + descender fill it.
-FT_UInt PixelsPerEm(int nCellHeight)
-{
-    const long nUnitsTall = g_Face->ascender - g_Face->descender;
-    return static_cast<FT_UInt>(
-        std::max(1L, nCellHeight * static_cast<long>(g_Face->units_per_EM) / nUnitsTall));
-}
-
-CFontFace* FaceForHeight(int nCellHeight)
-{
-    auto it = g_Faces.find(nCellHeight);
-    if (it != g_Faces.end())
-        return &it->second;
-    if (!LoadFace())
-        return nullptr;
-    const FT_UInt nPixelsPerEm = PixelsPerEm(nCellHeight);
-    CFontFace& face = g_Faces[nCellHeight];
-    face.nCellHeight = nCellHeight;
-    face.nAscent = static_cast<int>(g_Face->ascender * static_cast<long>(nPixelsPerEm) /
-                                    g_Face->units_per_EM);
-    face.nMaxAdvance = static_cast<int>(nPixelsPerEm) * 2;  // wide enough for any glyph here
-    return &face;
-}
-
-const CGlyph& GlyphOf(CFontFace& face, unsigned char c)
-{
-    std::unique_ptr<CGlyph>& pGlyph = face.glyphs[c];
-    if (pGlyph)
-        return *pGlyph;
-    pGlyph = std::make_unique<CGlyph>();
-    if (FT_Set_Pixel_Sizes(g_Face, 0, PixelsPerEm(face.nCellHeight)) != 0)
-        return *pGlyph;
-    const FT_UInt nIndex = FT_Get_Char_Index(g_Face, ToUnicode(c));
-    if (FT_Load_Glyph(g_Face, nIndex, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0)
-        return *pGlyph;
-    const FT_GlyphSlot slot = g_Face->glyph;
-    const FT_Bitmap& bitmap = slot->bitmap;
-    CGlyph& glyph = *pGlyph;
-    glyph.nLeft = slot->bitmap_left;
-    glyph.nTop = slot->bitmap_top;
-    glyph.nWidth = static_cast<int>(bitmap.width);
-    glyph.nRows = static_cast<int>(bitmap.rows);
-    glyph.nAdvance = static_cast<int>((slot->advance.x + 32) >> 6);
-    glyph.mask.resize(static_cast<std::size_t>(glyph.nWidth) * glyph.nRows);
-    for (int y = 0; y < glyph.nRows; ++y) {
-        const unsigned char* pRow = bitmap.buffer + y * bitmap.pitch;
-        for (int x = 0; x < glyph.nWidth; ++x)
-            glyph.mask[static_cast<std::size_t>(y) * glyph.nWidth + x] = (pRow[x >> 3] >> (7 - (x & 7))) & 1;
-    }
-    return glyph;
+    const SSystemFont& font = g_SystemFont;
+    return font.pGlyphs[c >= font.chFirst && c <= font.chLast ? 1 + c - font.chFirst : 0];
 }
 
 // A COLORREF as the surface stores it; 8-bit surfaces take the nearest palette entry.
@@ -191,38 +94,37 @@ void FillRect(const SSurfaceView& view, int x0, int y0, int x1, int y1, std::uin
 }
 
 // Draws one glyph with its cell's top-left at (x, y), clipped to the surface.
-void DrawGlyph(const SSurfaceView& view, const CGlyph& glyph, int x, int y, int nAscent,
-               std::uint32_t nPixel)
+void DrawGlyph(const SSurfaceView& view, const SFontGlyph& glyph, int x, int y, std::uint32_t nPixel)
 {
-    const int x0 = x + glyph.nLeft, y0 = y + nAscent - glyph.nTop;
-    const int nFirstRow = std::max(0, -y0), nLastRow = std::min(glyph.nRows, view.nHeight - y0);
-    const int nFirstCol = std::max(0, -x0), nLastCol = std::min(glyph.nWidth, view.nWidth - x0);
-    for (int row = nFirstRow; row < nLastRow; ++row) {
-        const std::uint8_t* pMask = glyph.mask.data() + static_cast<std::size_t>(row) * glyph.nWidth;
-        for (int col = nFirstCol; col < nLastCol; ++col)
-            if (pMask[col])
+    const int x0 = x + glyph.nLeft, y0 = y + g_SystemFont.nAscent - glyph.nTop;
+    const int nFirstRow = std::max(0, -y0), nLastRow = std::min<int>(glyph.nRows, view.nHeight - y0);
+    const int nFirstCol = std::max(0, -x0), nLastCol = std::min<int>(glyph.nWidth, view.nWidth - x0);
+    const std::uint8_t* pMask = g_SystemFont.pBits + glyph.nBits;
+    for (int row = nFirstRow; row < nLastRow; ++row)
+        for (int col = nFirstCol; col < nLastCol; ++col) {
+            const int nBit = row * glyph.nWidth + col;
+            if (pMask[nBit >> 3] & (0x80 >> (nBit & 7)))
                 PutPixel(view, x0 + col, y0 + row, nPixel);
-    }
+        }
 }
 
 // A line with its first cell's top-left at (x, y); glyphs wholly left of the surface are only
 // measured.
-void DrawGlyphs(const SSurfaceView& view, CFontFace& face, int x, int y, LPCSTR lpString, int c,
-                std::uint32_t nInk)
+void DrawGlyphs(const SSurfaceView& view, int x, int y, LPCSTR lpString, int c, std::uint32_t nInk)
 {
     for (int i = 0; i < c && x < view.nWidth; ++i) {
-        const CGlyph& glyph = GlyphOf(face, static_cast<unsigned char>(lpString[i]));
-        if (x + face.nMaxAdvance > 0)
-            DrawGlyph(view, glyph, x, y, face.nAscent, nInk);
+        const SFontGlyph& glyph = GlyphOf(static_cast<unsigned char>(lpString[i]));
+        if (x + g_SystemFont.nMaxExtent > 0)
+            DrawGlyph(view, glyph, x, y, nInk);
         x += glyph.nAdvance;
     }
 }
 
-int TextWidth(CFontFace& face, LPCSTR lpString, int c)
+int TextWidth(LPCSTR lpString, int c)
 {
     int nWidth = 0;
     for (int i = 0; i < c; ++i)
-        nWidth += GlyphOf(face, static_cast<unsigned char>(lpString[i])).nAdvance;
+        nWidth += GlyphOf(static_cast<unsigned char>(lpString[i])).nAdvance;
     return nWidth;
 }
 
@@ -251,17 +153,15 @@ void CloseSurfaceDC(HDC hDC)
         pDC->bOpen = false;
 }
 
-int MeasureTextLine(int nCellHeight, const char* pszText, int nLength)
+int MeasureTextLine(const char* pszText, int nLength)
 {
-    CFontFace* pFace = FaceForHeight(nCellHeight);
-    return pFace ? TextWidth(*pFace, pszText, nLength) : 0;
+    return TextWidth(pszText, nLength);
 }
 
 void DrawTextLine(const SSurfaceView& view, int x, int y, const char* pszText, int nLength,
-                  int nCellHeight, COLORREF color)
+                  COLORREF color)
 {
-    if (CFontFace* pFace = FaceForHeight(nCellHeight))
-        DrawGlyphs(view, *pFace, x, y, pszText, nLength, PixelOf(view, color));
+    DrawGlyphs(view, x, y, pszText, nLength, PixelOf(view, color));
 }
 
 void ResetGdi()
@@ -339,29 +239,27 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c)
     CDeviceContext* pDC = FindDC(hdc);
     if (!pDC || c < 0 || (c > 0 && !lpString))
         return FALSE;
-    CFontFace* pFace = FaceForHeight(kSystemFontHeight);
-    if (!pFace)
-        return FALSE;
+    const SSystemFont& font = g_SystemFont;
     const SSurfaceView& view = pDC->view;
     // Cheap rejection first: the scroller issues hundreds of characters far off the surface.
     const UINT nHorizontal = pDC->nAlign & TA_CENTER;
-    const int nRough = c * pFace->nMaxAdvance;
+    const int nRough = c * font.nMaxExtent;
     if (nHorizontal == TA_LEFT && (x >= view.nWidth || x + nRough <= 0))
         return TRUE;
     const UINT nVertical = pDC->nAlign & TA_BASELINE;
     if (nVertical == TA_BOTTOM)
-        y -= pFace->nCellHeight;
+        y -= font.nCellHeight;
     else if (nVertical == TA_BASELINE)
-        y -= pFace->nAscent;
-    if (y >= view.nHeight || y + pFace->nCellHeight <= 0)
+        y -= font.nAscent;
+    if (y >= view.nHeight || y + font.nCellHeight <= 0)
         return TRUE;
     if (nHorizontal != TA_LEFT) {
-        const int nWidth = TextWidth(*pFace, lpString, c);
+        const int nWidth = TextWidth(lpString, c);
         x -= nHorizontal == TA_RIGHT ? nWidth : nWidth / 2;
     }
     if (pDC->nBkMode == OPAQUE)
-        FillRect(view, x, y, x + TextWidth(*pFace, lpString, c), y + pFace->nCellHeight,
+        FillRect(view, x, y, x + TextWidth(lpString, c), y + font.nCellHeight,
                  PixelOf(view, pDC->bkColor));
-    DrawGlyphs(view, *pFace, x, y, lpString, c, PixelOf(view, pDC->textColor));
+    DrawGlyphs(view, x, y, lpString, c, PixelOf(view, pDC->textColor));
     return TRUE;
 }
