@@ -4,12 +4,12 @@
 // SDL's own conversion costs more than the rest of a present), kept there for redraws, and
 // drawn scaled to fit with 4:3 kept (black bars); the renderer's logical size does the
 // letterboxing in output pixels, so HiDPI stays sharp. How it is scaled (sharp, integer,
-// nearest) is said beside SharpMultiple. The renderer waits for the
-// display's refresh, as DirectDraw's Flip does. On X11 a wait for events sleeps on the X
-// connection itself.
+// nearest) is said beside SharpMultiple. The renderer waits for the display's refresh, as
+// DirectDraw's Flip does. On X11 a wait for events sleeps on the X connection itself.
 // SDL calls used by the two files: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
 // SDL_RenderSetLogicalSize, SDL_RenderSetIntegerScale, SDL_GetRendererOutputSize,
-// SDL_GetRendererInfo, SDL_SetRenderTarget, SDL_SetTextureScaleMode, SDL_UpdateTexture, SDL_Lock/UnlockTexture, SDL_RenderClear/Copy/Present,
+// SDL_GetRendererInfo, SDL_SetRenderTarget, SDL_SetTextureScaleMode, SDL_UpdateTexture,
+// SDL_Lock/UnlockTexture, SDL_RenderClear/Copy/Present,
 // SDL_GetDesktopDisplayMode, SDL_GetWindowDisplayIndex, SDL_SetWindowFullscreen/Size/Position,
 // SDL_GetWindowSize, SDL_GetWindowID, SDL_RaiseWindow, SDL_SetWindowIcon, SDL_GetWindowFlags,
 // SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_ShowCursor,
@@ -22,7 +22,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -80,14 +79,14 @@ int SharpMultiple()
     const int nSource = bWidthLimits ? kScreenWidth : kScreenHeight;
     if (nShown % nSource == 0)
         return 0;
-    int nMultiple = (nShown + nSource - 1) / nSource;
-    // A renderer's largest texture bounds it (16384 is common; 8K is 9x): a smaller multiple
-    // filtered down is still evener than nearest alone.
+    const int nMultiple = (nShown + nSource - 1) / nSource;
+    // A renderer's largest texture bounds it (16384 is common; an 8K screen needs 9x, 5760
+    // wide). Where it would not hold, the picture is drawn straight: a smaller multiple would
+    // be filtered up, and blurred.
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(g_State.pRenderer, &info) == 0 && info.max_texture_width > 0 &&
-        info.max_texture_height > 0)
-        nMultiple = std::min({nMultiple, info.max_texture_width / kScreenWidth,
-                              info.max_texture_height / kScreenHeight});
+        (nMultiple * kScreenWidth > info.max_texture_width || nMultiple * kScreenHeight > info.max_texture_height))
+        return 0;
     return nMultiple;
 }
 
