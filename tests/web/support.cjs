@@ -232,7 +232,9 @@ async function paintedPsnr(page, file) {
   const overlays = await page.addStyleTag({ content: '#paused, #touch, #fullscreen { display: none !important; }' });
   await page.evaluate(() => window.dispatchEvent(new FocusEvent('blur')));
   let picture = null;
-  for (let held = false; !held;) {
+  for (let held = false, tries = 0; !held; ++tries) {
+    if (tries === 5)
+      throw new Error('the frames went on in a blurred window: no still picture to compare');
     const pumps = await page.evaluate(() => window.korvan.pumps);
     await page.waitForFunction((n) => window.korvan.pumps >= n, { polling: 20 }, pumps + 2);
     const before = await page.evaluate(() => window.korvan.pictures);
