@@ -1,7 +1,7 @@
 // The page's elements, what it shows of itself (window.korvan) and its status line, where every
 // failure ends (fail). The first of the page's scripts at the end of index.html, which the build
 // puts there one after the other inside one function: their names are shared, not global.
-/* global kToWorker, createPainter, keepScreenOn, showTouchControls */
+/* global kScreen, kToWorker, createPainter, keepScreenOn, showTouchControls */
 /* exported $, canvas, statusLine, box, fullscreen, stage, touch, paused, worker, painter, markStarted,
             introStarted, korvan, pictureReads, showStatus, fail */
 const $ = (id) => document.getElementById(id);
@@ -12,6 +12,9 @@ const worker = window.korvanWasm && window.korvanWasm.worker;
 // over (OffscreenCanvas): the page's thread then has nothing to do for a frame but count it.
 // Elsewhere the worker sends each picture and the page paints it. Either way shared.js's
 // painter draws it, at the canvas's size, which fit() in viewer.js chooses.
+// It starts at the picture's size, which fit() keeps at whole-number scales.
+canvas.width = kScreen.width;
+canvas.height = kScreen.height;
 let painter = null;
 if (worker && canvas.transferControlToOffscreen) {
   const offscreen = canvas.transferControlToOffscreen();

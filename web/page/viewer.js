@@ -66,7 +66,10 @@ function keepScreenOn() {
 // Its size and place are whole CSS pixels, multiples of the fewest that make whole device
 // pixels (1 at a ratio of 1, 2 or 3; 2 at 1.5; 4 at 1.25): a size or place between two device
 // pixels would have the browser resample the canvas, and blur it, as it shows it.
-let scaling = 'sharp';
+// Till the program's window shows, and says how to scale, the canvas keeps the picture's size:
+// a larger one made while the program starts costs its first frame about 100 ms (headless
+// Chromium, software drawing).
+let scaling = null;
 function wholeDevicePixels(ratio) {
   for (let css = 1; css <= 16; ++css)
     if (Math.abs(ratio * css - Math.round(ratio * css)) < 1e-6)
