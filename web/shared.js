@@ -1,7 +1,7 @@
 // What the page (index.html) and the program's worker (korvan.js, see worker.js) both hold: the
-// program's screen, the messages they pass each other, and the lines that say the program
-// failed. The build puts this file into both, ahead of their own scripts.
-/* exported kScreen, kToWorker, kToPage, kKeyMessage, kFailure */
+// program's screen, the messages they pass each other, the lines that say the program failed,
+// and the painter of the canvas. The build puts this file into both, ahead of their own scripts.
+/* exported kScreen, kToWorker, kToPage, kKeyMessage, kFailure, createPainter */
 
 // The program's screen, which the canvas shows as RGBA pixels.
 const kScreen = Object.freeze({ width: 640, height: 480 });
@@ -9,6 +9,7 @@ const kScreen = Object.freeze({ width: 640, height: 480 });
 // Every message carries its `type`; its other fields are in braces.
 const kToWorker = Object.freeze({
   canvas: 'canvas',  // {canvas}: the page's canvas, handed over (OffscreenCanvas)
+  size: 'size',  // {width, height}: the canvas's size in pixels (fit() in page/viewer.js), when handed over
   module: 'module',  // {module}: the compiled program, instantiated afresh for every run
   run: 'run',  // {args, focused, visible}: a fresh run with these options
   refresh: 'refresh',  // {buffer}: the picture is shown; the buffer back if the page painted it
@@ -21,7 +22,7 @@ const kToWorker = Object.freeze({
 const kToPage = Object.freeze({
   ready: 'ready',  // the worker's script runs
   started: 'started',  // the run asked for starts
-  showWindow: 'showWindow',  // {title}
+  showWindow: 'showWindow',  // {title, scaling}: scaling 'sharp', 'integer' or 'nearest'
   hideWindow: 'hideWindow',
   setCursorVisible: 'setCursorVisible',  // {visible}
   picture: 'picture',  // {buffer}: a new picture, its pixels if the page is to paint them
@@ -48,3 +49,43 @@ const kFailure = Object.freeze({
   // An error nobody caught: an Error, or whatever a promise was rejected with.
   thrown: (reason) => `korvan failed: ${reason && reason.message || reason}`,
 });
+
+// The program's picture on a canvas of the screen's size or a whole multiple of it (fit() in
+// page/viewer.js chooses), enlarged by nearest-neighbour; the browser scales the canvas to the
+// size shown. `context` is the canvas's 2D context. At the screen's size the canvas holds the
+// picture itself, as it always did; a larger one has it enlarged from a canvas of the screen's
+// size, which makeCanvas(width, height) makes (the worker's and the page's differ).
+function createPainter(context, makeCanvas) {
+  let own = null;  // the picture at its own size, while the canvas is larger
+  const ownCanvas = () => own || (own = makeCanvas(kScreen.width, kScreen.height).getContext('2d', { alpha: false }));
+  const atOwnSize = () => context.canvas.width === kScreen.width && context.canvas.height === kScreen.height;
+  const enlarge = () => {
+    context.imageSmoothingEnabled = false;
+    context.drawImage(own.canvas, 0, 0, context.canvas.width, context.canvas.height);
+  };
+  return {
+    // The canvas at a new size in pixels, the picture drawn again (a new size clears it).
+    resize(width, height) {
+      if (width === context.canvas.width && height === context.canvas.height)
+        return;
+      if (atOwnSize())
+        ownCanvas().drawImage(context.canvas, 0, 0);
+      Object.assign(context.canvas, { width, height });
+      if (own && atOwnSize())
+        context.drawImage(own.canvas, 0, 0);
+      else if (own)
+        enlarge();
+    },
+    // A new picture (an ImageData of the screen's size), drawn.
+    paint(pixels) {
+      if (atOwnSize()) {
+        context.putImageData(pixels, 0, 0);
+        return;
+      }
+      ownCanvas().putImageData(pixels, 0, 0);
+      enlarge();
+    },
+    // The picture as the program gave it, as RGBA pixels.
+    read() { return (atOwnSize() ? context : ownCanvas()).getImageData(0, 0, kScreen.width, kScreen.height).data; },
+  };
+}

@@ -4,17 +4,17 @@
 // its frames hold up the page's own thread: input, layout and the dialogs stay responsive, and
 // the browser compiles and runs the program beside them. This is the program's `Module.page`
 // (display_web.cpp), and passes everything on to the page and back (kToWorker, kToPage).
-// The worker paints the page's canvas itself, handed over as an OffscreenCanvas. In a browser
-// that cannot hand it over, each picture travels to the page as a transferred buffer instead,
-// which the page gives back with the refresh that painted it: two buffers go round, and nothing
-// is allocated per frame.
-/* global kScreen, kToWorker, kToPage, kFailure, createKorvan */
+// The worker paints the page's canvas itself, handed over as an OffscreenCanvas, at the size the
+// page gives it, through the painter of shared.js. In a browser that cannot hand it over, each
+// picture travels to the page as a transferred buffer instead, which the page gives back with
+// the refresh that painted it: two buffers go round, and nothing is allocated per frame.
+/* global kScreen, kToWorker, kToPage, kFailure, createKorvan, createPainter */
 (() => {
   'use strict';
   const post = (type, fields = {}, transfer = []) => postMessage({ type, ...fields }, transfer);
   const viewer = { focused: true, visible: true };  // the page's window focused, its tab shown
   let page = null;  // the running program's
-  let screen = null;  // the canvas's 2D context, when the page has handed the canvas over
+  let screen = null;  // the painter of the canvas, when the page has handed the canvas over
   let shown = null;  // the ImageData over the program's picture, made again when its memory is new
   let module = null;  // the compiled program, instantiated afresh for every run
   let waiting = null;  // the arguments of a run asked for and not started yet
@@ -26,7 +26,7 @@
     return {
       keys: [],  // window message << 16 | virtual-key code
       active() { return viewer.focused && viewer.visible; },
-      showWindow(title) { post(kToPage.showWindow, { title }); },
+      showWindow(title, scaling) { post(kToPage.showWindow, { title, scaling }); },
       hideWindow() { post(kToPage.hideWindow); },
       setCursorVisible(visible) { post(kToPage.setCursorVisible, { visible: Boolean(visible) }); },
       // The program's picture memory, still black: what painting needs is made now.
@@ -38,7 +38,7 @@
         if (!shown || shown.data.buffer !== rgba.buffer || shown.data.byteOffset !== rgba.byteOffset)
           shown = new ImageData(new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length),
                                 kScreen.width, kScreen.height);
-        screen.putImageData(shown, 0, 0);
+        screen.paint(shown);
       },
       showPicture(rgba) {
         if (screen) {
@@ -105,9 +105,13 @@
   });
   self.onmessage = ({ data }) => {
     switch (data.type) {
-    case kToWorker.canvas: screen = data.canvas.getContext('2d', { alpha: false }); break;
+    case kToWorker.canvas:
+      screen = createPainter(data.canvas.getContext('2d', { alpha: false }),
+                             (width, height) => new OffscreenCanvas(width, height));
+      break;
+    case kToWorker.size: screen.resize(data.width, data.height); break;
     case kToWorker.read: {
-      const { buffer } = screen.getImageData(0, 0, kScreen.width, kScreen.height).data;
+      const { buffer } = screen.read();
       post(kToPage.read, { buffer }, [buffer]);
       break;
     }

@@ -44,6 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
         SOptionCase{"StrayArgument", {"logo.pcx"}, false, 2},
         SOptionCase{"FormatWithoutValue", {"--display-format"}, false, 2},
         SOptionCase{"FormatNotOffered", {"--display-format", "24"}, false, 2},
+        SOptionCase{"ScaleNotOffered", {"--scale", "smooth"}, false, 2},
         SOptionCase{"FramesZero", {"--frames", "0"}, false, 2},
         SOptionCase{"FramesNotANumber", {"--frames", "10x"}, false, 2},
         SOptionCase{"KeyWithoutFrame", {"--key", "F1"}, false, 2},
@@ -58,9 +59,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(OptionValues, ScriptedKeysAndFormatAreKept)
 {
     const char* argv[] = {"korvan", "--display-format", "8", "--key", "2:F1", "--key=7:a",
-                          "--frames=9", "--window", "--no-vsync", "--drawn-boxes"};
+                          "--frames=9", "--window", "--no-vsync", "--drawn-boxes", "--scale=integer"};
     portable::CSettings settings;
-    ASSERT_TRUE(portable::ParseOptions(10, argv, settings).bRun);
+    ASSERT_TRUE(portable::ParseOptions(11, argv, settings).bRun);
     EXPECT_EQ(settings.format, DisplayFormat::Palette8);
     ASSERT_EQ(settings.keys.size(), 2u);
     EXPECT_EQ(settings.keys[0].nFrame, 2);
@@ -70,6 +71,18 @@ TEST(OptionValues, ScriptedKeysAndFormatAreKept)
     EXPECT_TRUE(settings.bWindowed);
     EXPECT_FALSE(settings.bVsync);
     EXPECT_TRUE(settings.bDrawnBoxes);
+    EXPECT_EQ(settings.scaling, portable::Scaling::Integer);
+}
+
+// A mistyped mode is answered with the modes there are, not only "invalid value".
+TEST(OptionValues, BadScaleNamesTheModes)
+{
+    const char* argv[] = {"korvan", "--scale", "linear"};
+    portable::CSettings settings;
+    const portable::SOptionsOutcome outcome = portable::ParseOptions(3, argv, settings);
+    EXPECT_EQ(outcome.nExitCode, 2);
+    EXPECT_NE(outcome.message.find("'linear' for --scale (sharp, integer or nearest)"), std::string::npos)
+        << outcome.message;
 }
 
 // platform_test.rc: 301 ICON "two_images.ico", 302 BLOB "probe.bin", SPLASH RCDATA "probe.bin".

@@ -3,6 +3,8 @@
 //    for pixel, and the box shows the native about box's caption and exact text;
 //  - Enter closes it and frames go on; Escape brings the credits box with the native text;
 //    closing it ends the intro, and "Play again" starts it anew;
+//  - at 1920x1080 the canvas as painted shows the picture within 42 dB of exact area coverage
+//    (sharp scaling);
 //  - the page presents one new picture per refresh of the browser, never two: over 180 of
 //    headless Chromium's 60 Hz refreshes, slower than the intro's 100 frames a second;
 //  - a blurred window and a hidden tab present no frames while the program keeps running its
@@ -17,7 +19,7 @@
 //   node page.cjs SITE_DIR NATIVE_KORVAN WORK_DIR      (screenshots stay in WORK_DIR)
 'use strict';
 const path = require('path');
-const { runProgram, parseBoxes, readPngRgb, picturesPerRefresh, runBrowserSuite } =
+const { runProgram, parseBoxes, readPngRgb, picturesPerRefresh, pictureRgb, paintedPsnr, runBrowserSuite } =
   require('./support.cjs');
 
 const [siteDir, nativeProgram, workDir] = process.argv.slice(2);
@@ -50,17 +52,6 @@ const dialog = (page) => page.evaluate(() => {
            text: document.getElementById('box-text').textContent };
 });
 
-async function canvasRgb(page) {
-  const base64 = await page.evaluate(async () => {
-    const rgba = await window.korvan.picture();
-    let binary = '';
-    for (let i = 0; i < rgba.length; i += 4)
-      binary += String.fromCharCode(rgba[i], rgba[i + 1], rgba[i + 2]);
-    return btoa(binary);
-  });
-  return Buffer.from(base64, 'base64');
-}
-
 function differingPixels(a, b) {
   if (a.length !== b.length)
     return Math.max(a.length, b.length) / 3;
@@ -81,7 +72,7 @@ async function boxesAndEnding(page, url, reference) {
   await page.setViewport({ width: 1000, height: 700, deviceScaleFactor: 2 });
   await page.goto(`${url}/?key=${kFrame}:F1`);
   await page.waitForFunction(() => document.getElementById('box').open, kWait);
-  const differing = differingPixels(await canvasRgb(page), reference.frame.rgb);
+  const differing = differingPixels(await pictureRgb(page), reference.frame.rgb);
   check(`canvas under the about box equals native frame ${kFrame}`, differing === 0,
         `${differing} pixels differ`);
   const about = await dialog(page);
@@ -134,11 +125,25 @@ async function withoutSimd(browser, url, reference) {
   page.on('request', (request) => fetched.push(path.basename(new URL(request.url()).pathname)));
   await page.goto(`${url}/?key=${kFrame}:F1`);
   await page.waitForFunction(() => document.getElementById('box').open, kWait);
-  const differing = differingPixels(await canvasRgb(page), reference.frame.rgb);
+  const differing = differingPixels(await pictureRgb(page), reference.frame.rgb);
   check(`without SIMD or OffscreenCanvas the page loads korvan-nosimd.wasm and shows native frame ${kFrame}`,
         differing === 0 && fetched.includes('korvan-nosimd.wasm') && !fetched.includes('korvan.wasm'),
         `${differing} pixels differ; fetched ${fetched.join(' ')}`);
   await page.close();
+}
+
+// The canvas as painted at a desktop's size (2.25 device pixels a picture pixel) against the
+// picture scaled by exact area coverage: nearest-neighbour alone comes to about 32 dB there,
+// linear filtering alone to 35, the sharp scaling well over 42.
+async function sharpness(page, url) {
+  await page.setViewport({ width: 1920, height: 1080, deviceScaleFactor: 1 });
+  await page.goto(`${url}/`);
+  await waitForMore(page, 'pictures', 10);
+  const shown = await paintedPsnr(page, path.join(workDir, 'sharp-1920x1080.png'));
+  check('at 1920x1080 the canvas shows the picture within 42 dB of exact area coverage',
+        shown.db >= 42 && shown.width === 1440 && shown.height === 1080 && shown.left === 240,
+        JSON.stringify(shown));
+  console.log(`     1920x1080: ${shown.db.toFixed(2)} dB`);
 }
 
 // A refresh with two new pictures showed one that nobody saw; one with none repeated the last
@@ -227,6 +232,7 @@ async function errors(browser, url) {
 runBrowserSuite(siteDir, workDir, failures, async (browser, page, server) => {
   const reference = nativeReference();
   await boxesAndEnding(page, server.url, reference);
+  await sharpness(page, server.url);
   await pacing(page, server.url);
   await focusAndVisibility(browser, page);
   await withoutSimd(browser, server.url, reference);

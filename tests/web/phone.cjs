@@ -5,6 +5,8 @@
 //    page says the intro has ended. Every control and the OK button are 44x44 CSS pixels or
 //    more, the picture is 4:3 and whole in both orientations, and the screen is kept on while
 //    the intro plays and let go after it;
+//  - the canvas as painted, portrait and landscape, shows the picture within 42 dB of the
+//    picture scaled by exact area coverage (sharp scaling at 3 device pixels a CSS pixel);
 //  - Chromium's installability check finds no error;
 //  - a new release (another sw.js) replaces the cache of the old one; with it, the page plays
 //    again with the server gone and the browser offline.
@@ -13,7 +15,7 @@
 //   node phone.cjs SITE_DIR WORK_DIR
 'use strict';
 const path = require('path');
-const { runBrowserSuite } = require('./support.cjs');
+const { paintedPsnr, runBrowserSuite } = require('./support.cjs');
 
 const [siteDir, workDir] = process.argv.slice(2);
 const kWait = { timeout: 120000, polling: 20 };
@@ -82,9 +84,17 @@ async function touchControls(page, url) {
   await morePictures(page, 10);
   check('a tap shows the controls; About shows the about box; OK closes it and frames go on',
         about.caption !== '' && about.caption !== about.title, JSON.stringify(about));
+  const sharpPortrait = await paintedPsnr(page, path.join(workDir, 'portrait-sharp.png'));
+  await morePictures(page, 5);
 
   await page.setViewport(kLandscape);
   await morePictures(page, 5);
+  const sharpLandscape = await paintedPsnr(page, path.join(workDir, 'landscape-sharp.png'));
+  await morePictures(page, 5);
+  check('the canvas as painted shows the picture within 42 dB of exact area coverage, ' +
+        'portrait and landscape', sharpPortrait.db >= 42 && sharpLandscape.db >= 42,
+        JSON.stringify({ sharpPortrait, sharpLandscape }));
+  console.log(`     portrait ${sharpPortrait.db.toFixed(2)} dB, landscape ${sharpLandscape.db.toFixed(2)} dB`);
   await controlsShown(page, false);
   await page.touchscreen.tap(20, 20);
   await controlsShown(page, true);

@@ -171,6 +171,97 @@ function picturesPerRefresh(page, count) {
   }), count);
 }
 
+// The program's picture as korvan.picture() gives it (640x480, what the program drew), as RGB.
+async function pictureRgb(page) {
+  const base64 = await page.evaluate(async () => {
+    const rgba = await window.korvan.picture();
+    let binary = '';
+    for (let i = 0; i < rgba.length; i += 4)
+      binary += String.fromCharCode(rgba[i], rgba[i + 1], rgba[i + 2]);
+    return btoa(binary);
+  });
+  return Buffer.from(base64, 'base64');
+}
+
+// For each of `to` pixels along one axis: the first of `from` source pixels it covers and the
+// share of it each covers.
+function coverage(from, to) {
+  const step = from / to;
+  return Array.from({ length: to }, (_, i) => {
+    const start = i * step, end = (i + 1) * step, first = Math.floor(start), shares = [];
+    for (let s = first; s < from && s < end; ++s)
+      shares.push((Math.min(end, s + 1) - Math.max(start, s)) / step);
+    return { first, shares };
+  });
+}
+
+// `rgb` (width x height) scaled to toWidth x toHeight by exact area coverage: each pixel the
+// average of the source pixels under it, each weighted by the share of it that it covers.
+function scaleByArea(rgb, width, height, toWidth, toHeight) {
+  const columns = coverage(width, toWidth), rows = coverage(height, toHeight);
+  const across = new Float64Array(height * toWidth * 3);
+  for (let y = 0; y < height; ++y)
+    for (let x = 0; x < toWidth; ++x) {
+      const { first, shares } = columns[x];
+      for (let c = 0; c < 3; ++c) {
+        let sum = 0;
+        for (let k = 0; k < shares.length; ++k)
+          sum += shares[k] * rgb[(y * width + first + k) * 3 + c];
+        across[(y * toWidth + x) * 3 + c] = sum;
+      }
+    }
+  const scaled = new Float64Array(toHeight * toWidth * 3);
+  for (let y = 0; y < toHeight; ++y) {
+    const { first, shares } = rows[y];
+    for (let i = 0; i < toWidth * 3; ++i) {
+      let sum = 0;
+      for (let k = 0; k < shares.length; ++k)
+        sum += shares[k] * across[(first + k) * toWidth * 3 + i];
+      scaled[y * toWidth * 3 + i] = sum;
+    }
+  }
+  return scaled;
+}
+
+// How faithfully the canvas, as the browser shows it, gives the program's picture: a
+// screenshot's canvas area against korvan.picture() scaled to it by exact area coverage (at a
+// whole-number scale, nearest-neighbour exactly). Frames are held meanwhile (a blurred window
+// presents none) and the page's overlays hidden; the screenshot stays in `file`. Answers the
+// PSNR in dB (Infinity when equal) and the canvas's place in device pixels.
+async function paintedPsnr(page, file) {
+  const overlays = await page.addStyleTag({ content: '#paused, #touch, #fullscreen { display: none !important; }' });
+  await page.evaluate(() => window.dispatchEvent(new FocusEvent('blur')));
+  let picture = null;
+  for (let held = false, tries = 0; !held; ++tries) {
+    if (tries === 5)
+      throw new Error('the frames went on in a blurred window: no still picture to compare');
+    const pumps = await page.evaluate(() => window.korvan.pumps);
+    await page.waitForFunction((n) => window.korvan.pumps >= n, { polling: 20 }, pumps + 2);
+    const before = await page.evaluate(() => window.korvan.pictures);
+    picture = await pictureRgb(page);
+    await page.screenshot({ path: file });
+    held = before === await page.evaluate(() => window.korvan.pictures);
+  }
+  const rect = await page.evaluate(() => {
+    const r = document.getElementById('screen').getBoundingClientRect();
+    return { left: r.left * devicePixelRatio, top: r.top * devicePixelRatio,
+             width: r.width * devicePixelRatio, height: r.height * devicePixelRatio };
+  });
+  await overlays.evaluate((element) => element.remove());
+  await page.evaluate(() => window.dispatchEvent(new FocusEvent('focus')));
+  const place = Object.fromEntries(Object.entries(rect).map(([key, value]) => [key, Math.round(value)]));
+  const screen = readPngRgb(file);
+  const expected = scaleByArea(picture, 640, 480, place.width, place.height);
+  let error = 0;
+  for (let y = 0; y < place.height; ++y)
+    for (let x = 0; x < place.width * 3; ++x) {
+      const diff = screen.rgb[((y + place.top) * screen.width + place.left) * 3 + x] - expected[y * place.width * 3 + x];
+      error += diff * diff;
+    }
+  error /= place.width * place.height * 3;
+  return { db: error < 1e-9 ? Infinity : 10 * Math.log10(255 * 255 / error), ...rect };
+}
+
 // A browser suite's frame: a fresh work folder, the site served and a Chromium, both closed
 // whatever happens; body(browser, page, server) runs the checks, which push what failed onto
 // `failures`. The process fails when any did, or when the body threw.
@@ -199,4 +290,4 @@ function runBrowserSuite(siteDir, workDir, failures, body) {
 }
 
 module.exports = { runProgram, parseBoxes, readPngRgb, serveSite, launchChromium, picturesPerRefresh,
-                   runBrowserSuite };
+                   pictureRgb, paintedPsnr, runBrowserSuite };

@@ -1,8 +1,8 @@
 // The program's side of the page: a run started, the message box, the refresh each picture
 // waits for, and what the program (korvan.js in the worker) sends. One of the page's scripts at
 // the end of index.html (status.js says how they go).
-/* global kScreen, kToWorker, kToPage, $, canvas, statusLine, box, fullscreen, paused, worker, context,
-          markStarted, korvan, pictureReads, showStatus, fail, keepScreenOn, showTouchControls */
+/* global kScreen, kToWorker, kToPage, $, canvas, statusLine, box, fullscreen, paused, worker, painter,
+          markStarted, korvan, pictureReads, showStatus, fail, keepScreenOn, showTouchControls, useScaling */
 /* exported current, workerReady, fromProgram, run */
 let current = null;  // the run under way: { args, output, windowShown, everShown }
 let workerReady = false;
@@ -66,8 +66,9 @@ const fromProgram = {
     worker.postMessage({ type: kToWorker.focus, focused: document.hasFocus() });
     worker.postMessage({ type: kToWorker.visible, visible: !document.hidden });
   },
-  [kToPage.showWindow]({ title }) {
+  [kToPage.showWindow]({ title, scaling }) {
     current.windowShown = current.everShown = true;
+    useScaling(scaling);
     document.title = title;
     canvas.classList.add('shown');
     statusLine.hidden = true;
@@ -83,7 +84,7 @@ const fromProgram = {
   // A new picture on the canvas; `buffer`: its RGBA pixels, for the page to paint.
   [kToPage.picture]({ buffer }) {
     if (buffer)
-      context.putImageData(new ImageData(new Uint8ClampedArray(buffer), kScreen.width, kScreen.height), 0, 0);
+      painter.paint(new ImageData(new Uint8ClampedArray(buffer), kScreen.width, kScreen.height));
     if (korvan.firstPictureAt === null) {
       korvan.firstPictureAt = performance.now();
       markStarted();

@@ -1,9 +1,9 @@
 // What the viewer sees and does around the picture: the line saying it is paused, the screen
 // kept on, the picture's size, fullscreen, the keys and, on a touch screen, the About and End
 // buttons. One of the page's scripts at the end of index.html (status.js says how they go).
-/* global kToWorker, kKeyMessage, $, canvas, box, fullscreen, stage, touch, paused, worker, korvan,
-          current */
-/* exported keepScreenOn, showTouchControls */
+/* global kScreen, kToWorker, kKeyMessage, $, canvas, box, fullscreen, stage, touch, paused, worker,
+          painter, korvan, current */
+/* exported keepScreenOn, showTouchControls, useScaling */
 
 // The program stops its frames while the window has no focus or the tab is hidden (it is
 // no longer the active application); the page says why the picture stands still.
@@ -53,18 +53,59 @@ function keepScreenOn() {
   }
 }
 
-// Scales the canvas to the largest 4:3 rectangle that fits the stage (the window less a
-// phone's safe-area insets), in whole device pixels, so the nearest-pixel scaling stays crisp
-// on HiDPI screens too.
+// Sizes the canvas to the largest 4:3 rectangle that fits the stage (the window less a
+// phone's safe-area insets), in whole device pixels, as the program's --scale asks. Sharp
+// scaling, the default, as on the desktop (display_sdl.cpp): at a scale that is not a whole
+// number the canvas has the smallest whole multiple of the picture's pixels at or above its
+// size, the picture enlarged into them by nearest-neighbour (shared.js's painter), and the
+// browser filters them down linearly as it shows the canvas: every picture pixel keeps its
+// exact share of the screen and only the edges between two are blended, over at most one
+// device pixel. Otherwise the canvas has the picture's own pixels, which the browser scales
+// by nearest-pixel: exactly at a whole-number scale, unevenly at others for 'nearest'.
+// 'integer' takes the largest whole multiple that fits.
+// Its size and place are whole CSS pixels, multiples of the fewest that make whole device
+// pixels (1 at a ratio of 1, 2 or 3; 2 at 1.5; 4 at 1.25): a size or place between two device
+// pixels would have the browser resample the canvas, and blur it, as it shows it.
+// Till the program's window shows, and says how to scale, the canvas keeps the picture's size:
+// a larger one made while the program starts costs its first frame about 100 ms (headless
+// Chromium, software drawing).
+let scaling = null;
+function wholeDevicePixels(ratio) {
+  for (let css = 1; css <= 16; ++css)
+    if (Math.abs(ratio * css - Math.round(ratio * css)) < 1e-6)
+      return css;
+  return 1;
+}
 function fit() {
   const ratio = window.devicePixelRatio || 1;
-  const width = Math.min(stage.clientWidth * ratio, stage.clientHeight * ratio * 4 / 3);
-  const deviceWidth = Math.max(4, Math.floor(width / 4) * 4);
-  canvas.style.width = `${deviceWidth / ratio}px`;
-  canvas.style.height = `${deviceWidth * 3 / 4 / ratio}px`;
+  const unit = wholeDevicePixels(ratio);
+  const fits = Math.min(stage.clientWidth, stage.clientHeight * 4 / 3);
+  let cssWidth = Math.max(4 * unit, Math.floor(fits / (4 * unit)) * 4 * unit);
+  let deviceWidth = Math.round(cssWidth * ratio);
+  if (scaling === 'integer' && deviceWidth >= kScreen.width) {
+    deviceWidth -= deviceWidth % kScreen.width;
+    cssWidth = deviceWidth / ratio;
+  }
+  const cssHeight = cssWidth * 3 / 4;
+  const place = (room, size) => Math.max(0, Math.floor((room - size) / 2 / unit) * unit);
+  Object.assign(canvas.style, { width: `${cssWidth}px`, height: `${cssHeight}px`,
+                                left: `${place(stage.clientWidth, cssWidth)}px`,
+                                top: `${place(stage.clientHeight, cssHeight)}px` });
+  const sharp = scaling === 'sharp' && deviceWidth % kScreen.width !== 0;
+  const multiple = sharp ? Math.ceil(deviceWidth / kScreen.width) : 1;
+  canvas.classList.toggle('sharp', sharp);
+  const size = { width: multiple * kScreen.width, height: multiple * kScreen.height };
+  if (painter)
+    painter.resize(size.width, size.height);
+  else if (worker)
+    worker.postMessage({ type: kToWorker.size, ...size });
 }
 window.addEventListener('resize', fit);
 fit();
+function useScaling(value) {
+  scaling = value;
+  fit();
+}
 
 // Browsers enter fullscreen only from a user's gesture: the button, or Alt+Enter as on the
 // desktop. While fullscreen, Chromium lets the page keep Escape (held down it still leaves).

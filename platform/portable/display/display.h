@@ -14,11 +14,19 @@
 
 namespace portable {
 
+// How the 640x480 picture is scaled to the window or screen, always with 4:3 kept (black bars).
+enum class Scaling {
+    Sharp,    // to fit: nearest-neighbour to the next whole multiple, then filtered down to the size
+    Integer,  // the largest whole multiple that fits, nearest-neighbour (larger bars)
+    Nearest,  // to fit, nearest-neighbour alone (source pixels of uneven widths at most sizes)
+};
+
 // What the user chose of the display, handed to Start.
 struct SDisplayOptions {
     bool bWindowed = false;    // a window instead of fullscreen
     bool bVsync = true;        // flips wait for the display's refresh where it has one
     bool bDrawnBoxes = false;  // message boxes drawn in our window even where the system has them
+    Scaling scaling = Scaling::Sharp;
 };
 
 // A display's slots, filled by name (designated initialisers) in the display's own file.

@@ -2,12 +2,14 @@
 // code that includes SDL. The emulated 640x480 screen is a streaming texture in the renderer's
 // own 32-bit format: each flipped picture is converted once, straight into it (present.cpp;
 // SDL's own conversion costs more than the rest of a present), kept there for redraws, and
-// drawn scaled to fit with 4:3 kept (black bars) and nearest filtering; the renderer's logical
-// size does the letterboxing in output pixels, so HiDPI stays sharp. The renderer waits for the
-// display's refresh, as DirectDraw's Flip does. On X11 a wait for events sleeps on the X
-// connection itself.
+// drawn scaled to fit with 4:3 kept (black bars); the renderer's logical size does the
+// letterboxing in output pixels, so HiDPI stays sharp. How it is scaled (sharp, integer,
+// nearest) is said beside SharpMultiple. The renderer waits for the display's refresh, as
+// DirectDraw's Flip does. On X11 a wait for events sleeps on the X connection itself.
 // SDL calls used by the two files: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
-// SDL_RenderSetLogicalSize, SDL_UpdateTexture, SDL_Lock/UnlockTexture, SDL_RenderClear/Copy/Present,
+// SDL_RenderSetLogicalSize, SDL_RenderSetIntegerScale, SDL_GetRendererOutputSize,
+// SDL_GetRendererInfo, SDL_SetRenderTarget, SDL_SetTextureScaleMode, SDL_UpdateTexture,
+// SDL_Lock/UnlockTexture, SDL_RenderClear/Copy/Present,
 // SDL_GetDesktopDisplayMode, SDL_GetWindowDisplayIndex, SDL_SetWindowFullscreen/Size/Position,
 // SDL_GetWindowSize, SDL_GetWindowID, SDL_RaiseWindow, SDL_SetWindowIcon, SDL_GetWindowFlags,
 // SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_ShowCursor,
@@ -51,6 +53,68 @@ bool UploadPicture()
     return true;
 }
 
+// Sharp scaling. Nearest-neighbour alone to a size that is no whole multiple of 640x480 draws
+// the source pixels unevenly (at 2.25 screen pixels each: columns 2, 2, 2 and 3 wide), and
+// linear filtering alone blurs every pixel into its neighbours. So the picture is first
+// enlarged by nearest-neighbour to the smallest whole multiple at or above the size shown (a
+// target texture, 3x for 1920x1080), and that is filtered linearly down to the size shown:
+// each source pixel keeps its exact share of the screen, and only the edge between two of them
+// is blended, over at most one screen pixel (as Chocolate Doom and many emulators do). At a
+// whole-number scale there is nothing to blend, and the picture is drawn straight, nearest.
+// `--scale integer` leaves the scale whole (SDL_RenderSetIntegerScale), `--scale nearest`
+// draws straight at any scale.
+//
+// The multiple to enlarge by before filtering down; 0: draw the picture straight, nearest.
+int SharpMultiple()
+{
+    int nWidth = 0;
+    int nHeight = 0;
+    if (g_State.options.scaling != Scaling::Sharp ||
+        SDL_GetRendererOutputSize(g_State.pRenderer, &nWidth, &nHeight) != 0 || nWidth <= 0 || nHeight <= 0)
+        return 0;
+    // The side that limits the 4:3 picture sets the scale, as the renderer's letterbox does.
+    const bool bWidthLimits = static_cast<long>(nWidth) * kScreenHeight <= static_cast<long>(nHeight) * kScreenWidth;
+    const int nShown = bWidthLimits ? nWidth : nHeight;
+    const int nSource = bWidthLimits ? kScreenWidth : kScreenHeight;
+    if (nShown % nSource == 0)
+        return 0;
+    const int nMultiple = (nShown + nSource - 1) / nSource;
+    // A renderer's largest texture bounds it (16384 is common; an 8K screen needs 9x, 5760
+    // wide). Where it would not hold, the picture is drawn straight: a smaller multiple would
+    // be filtered up, and blurred.
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(g_State.pRenderer, &info) == 0 && info.max_texture_width > 0 &&
+        (nMultiple * kScreenWidth > info.max_texture_width || nMultiple * kScreenHeight > info.max_texture_height))
+        return 0;
+    return nMultiple;
+}
+
+// The picture enlarged `nMultiple` times by nearest-neighbour, for linear filtering down to the
+// size shown; nullptr where the renderer has no target textures (it is drawn straight then).
+// Made again only when the multiple changes (a resize, a switch).
+SDL_Texture* EnlargedPicture(int nMultiple)
+{
+    if (nMultiple != g_State.nEnlargedMultiple) {
+        if (g_State.pEnlarged)
+            SDL_DestroyTexture(g_State.pEnlarged);
+        g_State.pEnlarged = SDL_CreateTexture(g_State.pRenderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET,
+                                              nMultiple * kScreenWidth, nMultiple * kScreenHeight);
+        g_State.nEnlargedMultiple = nMultiple;
+        g_State.bEnlargedCurrent = false;
+        if (g_State.pEnlarged)
+            SDL_SetTextureScaleMode(g_State.pEnlarged, SDL_ScaleModeLinear);
+    }
+    if (g_State.pEnlarged && !g_State.bEnlargedCurrent) {
+        // A target texture has the renderer to itself: no letterbox, scale 1, so the copy fills it.
+        if (SDL_SetRenderTarget(g_State.pRenderer, g_State.pEnlarged) != 0)
+            return nullptr;
+        SDL_RenderCopy(g_State.pRenderer, g_State.pTexture, nullptr, nullptr);
+        SDL_SetRenderTarget(g_State.pRenderer, nullptr);
+        g_State.bEnlargedCurrent = true;
+    }
+    return g_State.pEnlarged;
+}
+
 }  // namespace
 
 // Draws the texture again, uploaded anew only when what it should hold changed.
@@ -58,12 +122,21 @@ void Redraw()
 {
     if (!g_State.pRenderer)
         return;
-    if (!g_State.bTextureCurrent && (g_State.bHasPicture || IsBoxInMainWindow()))
+    if (!g_State.bTextureCurrent && (g_State.bHasPicture || IsBoxInMainWindow())) {
         g_State.bTextureCurrent = UploadPicture();
+        g_State.bEnlargedCurrent = false;
+    }
+    SDL_Texture* pShown = g_State.pTexture;
+    if (g_State.bTextureCurrent) {
+        if (const int nMultiple = SharpMultiple()) {
+            if (SDL_Texture* pEnlarged = EnlargedPicture(nMultiple))
+                pShown = pEnlarged;
+        }
+    }
     SDL_SetRenderDrawColor(g_State.pRenderer, 0, 0, 0, 255);
     SDL_RenderClear(g_State.pRenderer);
     if (g_State.bTextureCurrent)
-        SDL_RenderCopy(g_State.pRenderer, g_State.pTexture, nullptr, nullptr);
+        SDL_RenderCopy(g_State.pRenderer, pShown, nullptr, nullptr);
     SDL_RenderPresent(g_State.pRenderer);
 }
 
@@ -232,12 +305,16 @@ void DestroyWindow()
 {
     if (IsBoxInMainWindow())
         g_State.pBox->bDone = true;
+    if (g_State.pEnlarged)
+        SDL_DestroyTexture(g_State.pEnlarged);
     if (g_State.pTexture)
         SDL_DestroyTexture(g_State.pTexture);
     if (g_State.pRenderer)
         SDL_DestroyRenderer(g_State.pRenderer);
     if (g_State.pWindow)
         SDL_DestroyWindow(g_State.pWindow);
+    g_State.pEnlarged = nullptr;
+    g_State.nEnlargedMultiple = 0;
     g_State.pTexture = nullptr;
     g_State.pRenderer = nullptr;
     g_State.pWindow = nullptr;
@@ -269,6 +346,8 @@ bool ShowWindow(const char* pszTitle, const SIconImage* pIcon, std::string& erro
     g_State.pRenderer = CreateRenderer();
     if (g_State.pRenderer) {
         SDL_RenderSetLogicalSize(g_State.pRenderer, kScreenWidth, kScreenHeight);
+        SDL_RenderSetIntegerScale(g_State.pRenderer,
+                                  g_State.options.scaling == Scaling::Integer ? SDL_TRUE : SDL_FALSE);
         g_State.pTexture = SDL_CreateTexture(g_State.pRenderer, SDL_PIXELFORMAT_RGB888,
                                        SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight);
     }

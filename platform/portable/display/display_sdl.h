@@ -33,6 +33,10 @@ struct CState {
     SDL_Window* pWindow = nullptr;
     SDL_Renderer* pRenderer = nullptr;
     SDL_Texture* pTexture = nullptr;
+    // Sharp scaling's: the picture enlarged by a whole multiple, filtered down when drawn.
+    SDL_Texture* pEnlarged = nullptr;
+    int nEnlargedMultiple = 0;
+    bool bEnlargedCurrent = false;  // it holds the texture's picture as it is now
     bool bHasPicture = false;      // a flip showed a picture in this window: drawn again when exposed
     bool bTextureCurrent = false;  // the texture holds that picture and the box over it, if any
     bool bFullscreen = false;

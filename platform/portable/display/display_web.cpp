@@ -3,7 +3,8 @@
 // start-up nor its frames hold up the page's own thread; korvan.js's worker part (web/worker.js)
 // is its `Module.page`, which passes everything on to the page (index.html) and back:
 //  - the emulated 640x480 screen is the page's canvas: each flipped picture is handed over as
-//    RGBA, and the page's CSS scales it to fit at 4:3 with nearest-pixel scaling;
+//    RGBA, and the page scales it to fit at 4:3 as the desktop does (sharp, integer or nearest:
+//    fit() in web/page/viewer.js);
 //  - keys, focus and visibility wait in the worker until PumpEvents turns them into window
 //    messages, as SDL's event queue does on the desktop (the page has already kept the keys the
 //    intro uses from the browser);
@@ -33,18 +34,20 @@ constexpr unsigned kBoxPollMs = 15;
 
 bool g_bStarted = false;
 bool g_bWindowShown = false;
+Scaling g_Scaling = Scaling::Sharp;
 int g_nBoxes = 0;  // boxes up, the innermost the page's dialog
 // The picture handed to the page, made on the first: memory asked for before main() cannot be
 // refused in one clear line.
 std::vector<std::uint8_t> g_Rgba;
 
-bool Start(const SDisplayOptions&, std::string& error)
+bool Start(const SDisplayOptions& options, std::string& error)
 {
     if (!EM_ASM_INT({ return typeof Module.page == 'object' ? 1 : 0; })) {
         error = "not running in the web page";
         return false;
     }
     g_bStarted = true;
+    g_Scaling = options.scaling;
     return true;
 }
 
@@ -54,7 +57,10 @@ bool ShowWindow(const char* pszTitle, const SIconImage*, std::string&)
     if (!g_bStarted || g_bWindowShown)
         return true;
     g_bWindowShown = true;
-    EM_ASM({ Module.page.showWindow(UTF8ToString($0)); }, pszTitle);
+    const char* pszScaling = g_Scaling == Scaling::Integer   ? "integer"
+                             : g_Scaling == Scaling::Nearest ? "nearest"
+                                                             : "sharp";
+    EM_ASM({ Module.page.showWindow(UTF8ToString($0), UTF8ToString($1)); }, pszTitle, pszScaling);
     return true;
 }
 

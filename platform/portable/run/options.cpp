@@ -72,6 +72,21 @@ bool ApplyFormat(const std::string& value, CSettings& settings)
     return ParseFormat(value, settings.format);
 }
 
+bool ApplyScale(const std::string& value, CSettings& settings)
+{
+    static const struct {
+        const char* pszName;
+        Scaling scaling;
+    } kScalings[] = {{"sharp", Scaling::Sharp}, {"integer", Scaling::Integer}, {"nearest", Scaling::Nearest}};
+    for (const auto& entry : kScalings) {
+        if (value == entry.pszName) {
+            settings.scaling = entry.scaling;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool ApplyCapture(const std::string& value, CSettings& settings)
 {
     settings.captureDir = value;
@@ -111,6 +126,7 @@ struct SOption {
     bool CSettings::*pFlag = nullptr;   // what an option without a value sets...
     bool bFlagValue = true;             // ...to this
     bool (*pfnApply)(const std::string& value, CSettings& settings) = nullptr;
+    const char* pszValues = nullptr;  // the values it takes, named when one given is not
     std::string (*pfnAnswer)() = nullptr;  // the text an option that ends the program prints
 };
 
@@ -134,6 +150,12 @@ const SOption kOptions[] = {
      .pszArgument = "F",
      .pszHelp = "emulated display: 565 (default), 555, 8 or 32",
      .pfnApply = ApplyFormat},
+    {.pszName = "--scale",
+     .pszArgument = "MODE",
+     .pszHelp = "how the picture is scaled to fit: sharp (default: even pixels,\n"
+                "edges blended), integer (whole multiples, wider bars) or nearest",
+     .pfnApply = ApplyScale,
+     .pszValues = "sharp, integer or nearest"},
     {.pszName = "--capture",
      .pszArgument = "DIR",
      .pszHelp = "write every presented frame to DIR/frame-NNNNNN.png",
@@ -239,7 +261,8 @@ SOptionsOutcome ParseOptions(int argc, const char* const* argv, CSettings& setti
             value = argv[++i];
         }
         if (!pOption->pfnApply(value, settings))
-            return Fail("invalid value '" + value + "' for " + arg);
+            return Fail("invalid value '" + value + "' for " + arg +
+                        (pOption->pszValues ? std::string(" (") + pOption->pszValues + ")" : ""));
     }
     if (settings.bReplaceFrames && settings.captureDir.empty())
         return Fail("--replace-frames goes with --capture DIR");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "../../winapi.h"
+#include "../display/display.h"
 #include "../sdk/display_format.h"
 
 #include <string>
@@ -20,6 +21,7 @@ struct CSettings {
     bool bWindowed = false;
     bool bVsync = true;        // flips wait for the display's refresh where it has one
     bool bDrawnBoxes = false;  // message boxes drawn in our window even where the system has them
+    Scaling scaling = Scaling::Sharp;              // how the picture is scaled to the screen
     DisplayFormat format = DisplayFormat::Rgb565;  // what a 16-bit display mode gives
     std::string captureDir;                        // empty: no capture
     bool bReplaceFrames = false;                   // frames already in captureDir may go

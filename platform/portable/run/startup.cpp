@@ -70,7 +70,8 @@ int Run(int argc, char** argv)
     const SDisplay& display = settings.bHeadless ? g_HeadlessDisplay : g_DeviceDisplay;
     const SDisplayOptions displayOptions{.bWindowed = settings.bWindowed,
                                          .bVsync = settings.bVsync,
-                                         .bDrawnBoxes = settings.bDrawnBoxes};
+                                         .bDrawnBoxes = settings.bDrawnBoxes,
+                                         .scaling = settings.scaling};
     std::string error;
     if (!display.Start(displayOptions, error)) {
         ReportNoDisplay(error);
