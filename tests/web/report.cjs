@@ -16,7 +16,7 @@ const [siteDir, korvanNode, nativeProgram] = process.argv.slice(2);
 const kLoads = 5;
 const kRefreshes = 180;
 const kSpeedFrames = 3000;
-const kBudget = { transferKB: 250, firstFrameMs: 100, speedRatio: 1.5 };
+const kBudget = { transferKB: 100, firstFrameMs: 75, speedRatio: 1.5 };
 
 const verdict = (ok) => (ok ? 'within' : 'OVER');
 const bytes = (n) => n.toLocaleString('en');
