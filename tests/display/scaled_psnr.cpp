@@ -11,6 +11,8 @@
 // it best ("identical" when equal), and that frame: a screenshot of a stopped program shows its
 // last frame or the one before. Exit 1 when the screenshot cannot be read or its bars are not
 // black. Reads PNGs with libpng's simplified API.
+#include "../support/png_picture.h"
+
 #include <png.h>
 
 #include <algorithm>
@@ -24,31 +26,6 @@ namespace {
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
-
-struct SPicture {
-    int nWidth = 0, nHeight = 0;
-    std::vector<std::uint8_t> Rgb;  // nWidth * nHeight * 3
-};
-
-bool ReadPng(const char* path, SPicture& picture)
-{
-    png_image image;
-    std::memset(&image, 0, sizeof(image));
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path)) {
-        std::fprintf(stderr, "scaled_psnr: cannot read %s: %s\n", path, image.message);
-        return false;
-    }
-    image.format = PNG_FORMAT_RGB;
-    picture.nWidth = static_cast<int>(image.width);
-    picture.nHeight = static_cast<int>(image.height);
-    picture.Rgb.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, picture.Rgb.data(), 0, nullptr)) {
-        std::fprintf(stderr, "scaled_psnr: cannot decode %s: %s\n", path, image.message);
-        return false;
-    }
-    return true;
-}
 
 // For each of `nTo` screen pixels along one axis: the source pixels it covers and the share
 // of it each covers (they sum to 1).
@@ -103,7 +80,7 @@ std::vector<double> ScaleByArea(const SPicture& frame, int nWidth, int nHeight)
 int main(int argc, char** argv)
 {
     SPicture screen;
-    if (argc < 3 || !ReadPng(argv[1], screen)) {
+    if (argc < 3 || !ReadPng("scaled_psnr", argv[1], screen)) {
         std::fprintf(stderr, "usage: scaled_psnr SCREEN.png FRAME.png...\n");
         return 1;
     }
@@ -130,7 +107,7 @@ int main(int argc, char** argv)
     const char* pszBest = nullptr;
     for (int i = 2; i < argc; ++i) {
         SPicture frame;
-        if (!ReadPng(argv[i], frame) || frame.nWidth != kWidth || frame.nHeight != kHeight)
+        if (!ReadPng("scaled_psnr", argv[i], frame) || frame.nWidth != kWidth || frame.nHeight != kHeight)
             continue;
         const std::vector<double> expected = ScaleByArea(frame, nWidth, nHeight);
         double dError = 0, dWorst = 0;

@@ -13,6 +13,8 @@
 //
 // 5-6-5 words keep each channel's top 5/6/5 bits, so a 16-bit picture expanded to 8 bits by
 // bit replication (our capture) or by scaling (X servers, screenshot tools) gives the same.
+#include "../support/png_picture.h"
+
 #include <png.h>
 #include <zlib.h>
 
@@ -31,32 +33,6 @@ constexpr int kHeight = 480;
 constexpr int kLogoTop = 180;      // rows above it show the relief alone
 constexpr int kLogoRows = 150;
 constexpr int kScrollerTop = 430;  // the highest row a scroller cell can start in
-
-struct SPicture
-{
-    int nWidth = 0, nHeight = 0;
-    std::vector<std::uint8_t> Rgb;   // nWidth * nHeight * 3
-};
-
-bool ReadPng(const char* path, SPicture& picture)
-{
-    png_image image;
-    std::memset(&image, 0, sizeof(image));
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path)) {
-        std::fprintf(stderr, "frame_check: cannot read %s: %s\n", path, image.message);
-        return false;
-    }
-    image.format = PNG_FORMAT_RGB;
-    picture.nWidth = static_cast<int>(image.width);
-    picture.nHeight = static_cast<int>(image.height);
-    picture.Rgb.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, picture.Rgb.data(), 0, nullptr)) {
-        std::fprintf(stderr, "frame_check: cannot decode %s: %s\n", path, image.message);
-        return false;
-    }
-    return true;
-}
 
 std::uint32_t Crc(const void* data, std::size_t size)
 {
@@ -151,7 +127,7 @@ int main(int argc, char** argv)
     }
     const std::string command = argv[1];
     SPicture picture;
-    if (!ReadPng(argv[2], picture))
+    if (!ReadPng("frame_check", argv[2], picture))
         return 2;
     if (command == "rgb") {
         std::printf("%08x\n", Crc(picture.Rgb.data(), picture.Rgb.size()));
