@@ -1,12 +1,12 @@
-// The SDL2 display of the portable platform; with its boxes (display_sdl_boxes.cpp), the only
-// code that includes SDL. The emulated 640x480 screen is a streaming texture in the renderer's
+// The SDL2 display of the portable platform; with its input, boxes and server connection
+// (display_sdl_input.cpp, _boxes.cpp, _server.cpp), the only code that includes SDL. The emulated 640x480 screen is a streaming texture in the renderer's
 // own 32-bit format: each flipped picture is converted once, straight into it (present.cpp;
 // SDL's own conversion costs more than the rest of a present), kept there for redraws, and
 // drawn scaled to fit with 4:3 kept (black bars); the renderer's logical size does the
 // letterboxing in output pixels, so HiDPI stays sharp. How it is scaled (sharp, integer,
 // nearest) is said beside SharpMultiple. The renderer waits for the display's refresh, as
 // DirectDraw's Flip does. On X11 a wait for events sleeps on the X connection itself.
-// SDL calls used by the two files: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
+// SDL calls used by the display's files: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
 // SDL_RenderSetLogicalSize, SDL_RenderSetIntegerScale, SDL_GetRendererOutputSize,
 // SDL_GetRendererInfo, SDL_SetRenderTarget, SDL_SetTextureScaleMode, SDL_UpdateTexture,
 // SDL_Lock/UnlockTexture, SDL_RenderClear/Copy/Present,
