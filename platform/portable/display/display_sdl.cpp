@@ -6,10 +6,11 @@
 // letterboxing in output pixels, so HiDPI stays sharp. How it is scaled (sharp, integer,
 // nearest) is said beside SharpMultiple; where the renderer draws in software, sharp scaling
 // converts the picture into memory instead and scales it on the CPU (area_scaler.cpp),
-// straight into a texture of the size shown. The renderer waits for the display's refresh, as
-// DirectDraw's Flip does. On X11 a wait for events sleeps on the X connection itself.
+// straight into a texture of the size shown, and on X11 SDL's own renderer copies that into
+// the window. The renderer waits for the display's refresh, as DirectDraw's Flip does. On X11
+// a wait for events sleeps on the X connection itself.
 // SDL calls used by the display's files: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
-// SDL_RenderSetLogicalSize, SDL_RenderSetIntegerScale, SDL_GetRendererOutputSize,
+// SDL_DestroyRenderer, SDL_RenderSetLogicalSize, SDL_RenderSetIntegerScale, SDL_GetRendererOutputSize,
 // SDL_GetRendererInfo, SDL_GL_GetProcAddress, SDL_SetRenderTarget, SDL_SetTextureScaleMode,
 // SDL_UpdateTexture, SDL_Lock/UnlockTexture, SDL_RenderGetScale, SDL_RenderClear/Copy/CopyF/Present,
 // SDL_GetDesktopDisplayMode, SDL_GetWindowDisplayIndex, SDL_SetWindowFullscreen/Size/Position,
@@ -73,8 +74,9 @@ bool UploadPicture()
 //   the renderer's two passes over a picture of 1920x1440 are the CPU's work as well, and cost
 //   it many times what scaling the picture directly does. It is scaled instead by exact area
 //   coverage (CAreaScaler), straight into a streaming texture of the size shown, which is
-//   drawn 1:1. That is also the nearer of the two to exact (the renderer's filtering rounds
-//   its positions and weights).
+//   drawn 1:1 (on X11 by SDL's own renderer, a plain copy: TakeSoftwareRenderer). That is
+//   also the nearer of the two to exact (the renderer's filtering rounds its positions and
+//   weights).
 // At a whole-number scale there is nothing to blend, and the picture is drawn straight,
 // nearest; so it is below 1x, where the renderer filters it down from a copy of itself.
 // `--scale integer` leaves the scale whole (SDL_RenderSetIntegerScale), `--scale nearest`
@@ -279,18 +281,11 @@ SDL_Renderer* CreateRenderer()
     return SDL_CreateRenderer(g_State.pWindow, -1, SDL_RENDERER_SOFTWARE);
 }
 
-// Whether sharp scaling is done on the CPU (see SharpMultiple): where the renderer draws in
-// software, SDL's own or an OpenGL whose renderer is one of Mesa's software rasterizers
-// (llvmpipe, softpipe, and swrast, which calls itself "Software Rasterizer"). Asked right after
-// the renderer is made, while its GL context is current. KORVAN_SCALER=gpu or cpu forces
-// either way; it is for the tests and the benchmarks, not documented for users.
-bool ScalesOnCpu(SDL_Renderer* pRenderer)
+// Whether the renderer draws in software: SDL's own, or an OpenGL whose renderer is one of
+// Mesa's software rasterizers (llvmpipe, softpipe, and swrast, which calls itself "Software
+// Rasterizer"). Asked right after the renderer is made, while its GL context is current.
+bool RendersInSoftware(SDL_Renderer* pRenderer)
 {
-    const char* pszForced = std::getenv("KORVAN_SCALER");
-    if (pszForced && std::strcmp(pszForced, "cpu") == 0)
-        return true;
-    if (pszForced && std::strcmp(pszForced, "gpu") == 0)
-        return false;
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(pRenderer, &info) != 0)
         return false;
@@ -309,6 +304,37 @@ bool ScalesOnCpu(SDL_Renderer* pRenderer)
             return true;
     }
     return false;
+}
+
+// Whether sharp scaling is done on the CPU (see SharpMultiple): where the renderer draws in
+// software. KORVAN_SCALER=gpu or cpu forces either way; it is for the tests and the benchmarks,
+// not documented for users.
+bool ScalesOnCpu(bool bRendersInSoftware)
+{
+    const char* pszForced = std::getenv("KORVAN_SCALER");
+    if (pszForced && std::strcmp(pszForced, "cpu") == 0)
+        return true;
+    if (pszForced && std::strcmp(pszForced, "gpu") == 0)
+        return false;
+    return bRendersInSoftware;
+}
+
+// With the picture scaled on the CPU, a software GL is left only to copy it into the window:
+// an upload and a textured draw of the whole picture, which cost it more than the scaling
+// itself. On X11 SDL's own renderer does that as a plain copy into the window's image in
+// shared memory (its framebuffer straight to the X server, not through GL), and is taken
+// instead; but not where the GL waits for the display's refresh, as SDL's own cannot.
+void TakeSoftwareRenderer()
+{
+    SDL_RendererInfo info;
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") != 0 || SDL_GetRendererInfo(g_State.pRenderer, &info) != 0 ||
+        (info.flags & (SDL_RENDERER_SOFTWARE | SDL_RENDERER_PRESENTVSYNC)))
+        return;
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+    SDL_DestroyRenderer(g_State.pRenderer);
+    g_State.pRenderer = SDL_CreateRenderer(g_State.pWindow, -1, SDL_RENDERER_SOFTWARE);
+    if (!g_State.pRenderer)
+        g_State.pRenderer = CreateRenderer();
 }
 
 // The size of the window for each state. Fullscreen takes the whole desktop up front as well:
@@ -485,8 +511,14 @@ bool ShowWindow(const char* pszTitle, const SIconImage* pIcon, std::string& erro
     if (pIcon)
         SetIcon(*pIcon);
     g_State.pRenderer = CreateRenderer();
+    g_State.bScaleOnCpu = false;
+    if (g_State.pRenderer && g_State.options.scaling == Scaling::Sharp) {
+        const bool bRendersInSoftware = RendersInSoftware(g_State.pRenderer);
+        g_State.bScaleOnCpu = ScalesOnCpu(bRendersInSoftware);
+        if (g_State.bScaleOnCpu && bRendersInSoftware)
+            TakeSoftwareRenderer();
+    }
     if (g_State.pRenderer) {
-        g_State.bScaleOnCpu = g_State.options.scaling == Scaling::Sharp && ScalesOnCpu(g_State.pRenderer);
         SDL_RenderSetLogicalSize(g_State.pRenderer, kScreenWidth, kScreenHeight);
         SDL_RenderSetIntegerScale(g_State.pRenderer,
                                   g_State.options.scaling == Scaling::Integer ? SDL_TRUE : SDL_FALSE);
