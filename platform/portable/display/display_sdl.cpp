@@ -187,14 +187,19 @@ SDL_Texture* ScaledPicture()
 }
 
 // Draws `pScaled` 1:1 over the letterbox. The renderer's logical size would turn a copy to its
-// whole viewport into one of whole logical pixels, a pixel short at some sizes; a copy of the
-// shown size in output pixels, divided by the scale, lands on them exactly.
+// whole viewport into one of whole logical pixels, a pixel short at some sizes, so the copy is
+// given the shown size in output pixels, divided by the scale. SDL multiplies that back and
+// its own renderer rounds it down, a pixel short again wherever the float maths lands just
+// below (1920x754, 3% of sizes): a hundredth of a pixel more lands on the size itself, and
+// leaves a GL renderer's pixels and texels where they were.
 void DrawScaled()
 {
+    constexpr float kOver = 0.01f;
     float fScaleX = 1;
     float fScaleY = 1;
     SDL_RenderGetScale(g_State.pRenderer, &fScaleX, &fScaleY);
-    const SDL_FRect shown{0, 0, g_State.nScaledWidth / fScaleX, g_State.nScaledHeight / fScaleY};
+    const SDL_FRect shown{0, 0, (static_cast<float>(g_State.nScaledWidth) + kOver) / fScaleX,
+                          (static_cast<float>(g_State.nScaledHeight) + kOver) / fScaleY};
     SDL_RenderCopyF(g_State.pRenderer, g_State.pScaled, nullptr, &shown);
 }
 
