@@ -10,8 +10,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
+#include <ostream>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -48,6 +49,11 @@ struct SScaleCase {
     int nWidth, nHeight;
     double dTolerance;  // the largest error allowed on any byte
 };
+
+void PrintTo(const SScaleCase& c, std::ostream* pOut)
+{
+    *pOut << c.nWidth << "x" << c.nHeight;
+}
 
 class AreaScaler : public ::testing::TestWithParam<SScaleCase> {};
 
