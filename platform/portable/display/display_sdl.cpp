@@ -78,7 +78,8 @@ bool UploadPicture()
 //   also the nearer of the two to exact (the renderer's filtering rounds its positions and
 //   weights).
 // At a whole-number scale there is nothing to blend, and the picture is drawn straight,
-// nearest; so it is below 1x, where the renderer filters it down from a copy of itself.
+// nearest. Below 1x (a small window) it is always the renderer's way: a copy of the picture
+// at 1x, filtered down.
 // `--scale integer` leaves the scale whole (SDL_RenderSetIntegerScale), `--scale nearest`
 // draws straight at any scale.
 //
