@@ -16,7 +16,7 @@ namespace portable {
 
 // How the 640x480 picture is scaled to the window or screen, always with 4:3 kept (black bars).
 enum class Scaling {
-    Sharp,    // to fit: nearest-neighbour to the next whole multiple, then filtered down to the size
+    Sharp,    // to fit: each source pixel its exact share, only the edges between two blended
     Integer,  // the largest whole multiple that fits, nearest-neighbour (larger bars)
     Nearest,  // to fit, nearest-neighbour alone (source pixels of uneven widths at most sizes)
 };

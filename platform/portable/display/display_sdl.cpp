@@ -4,12 +4,15 @@
 // SDL's own conversion costs more than the rest of a present), kept there for redraws, and
 // drawn scaled to fit with 4:3 kept (black bars); the renderer's logical size does the
 // letterboxing in output pixels, so HiDPI stays sharp. How it is scaled (sharp, integer,
-// nearest) is said beside SharpMultiple. The renderer waits for the display's refresh, as
-// DirectDraw's Flip does. On X11 a wait for events sleeps on the X connection itself.
+// nearest) is said beside SharpMultiple; where the renderer draws in software, sharp scaling
+// converts the picture into memory instead and scales it on the CPU (area_scaler.cpp),
+// straight into a texture of the size shown, and on X11 SDL's own renderer copies that into
+// the window. The renderer waits for the display's refresh, as DirectDraw's Flip does. On X11
+// a wait for events sleeps on the X connection itself.
 // SDL calls used by the display's files: SDL_Init, SDL_SetHintWithPriority, SDL_CreateWindow/Renderer/Texture,
-// SDL_RenderSetLogicalSize, SDL_RenderSetIntegerScale, SDL_GetRendererOutputSize,
-// SDL_GetRendererInfo, SDL_SetRenderTarget, SDL_SetTextureScaleMode, SDL_UpdateTexture,
-// SDL_Lock/UnlockTexture, SDL_RenderClear/Copy/Present,
+// SDL_DestroyRenderer, SDL_RenderSetLogicalSize, SDL_RenderSetIntegerScale, SDL_GetRendererOutputSize,
+// SDL_GetRendererInfo, SDL_GL_GetProcAddress, SDL_SetRenderTarget, SDL_SetTextureScaleMode,
+// SDL_UpdateTexture, SDL_Lock/UnlockTexture, SDL_RenderGetScale, SDL_RenderClear/Copy/CopyF/Present,
 // SDL_GetDesktopDisplayMode, SDL_GetWindowDisplayIndex, SDL_SetWindowFullscreen/Size/Position,
 // SDL_GetWindowSize, SDL_GetWindowID, SDL_RaiseWindow, SDL_SetWindowIcon, SDL_GetWindowFlags,
 // SDL_CreateRGBSurfaceWithFormatFrom, SDL_FreeSurface, SDL_Show/HideWindow, SDL_ShowCursor,
@@ -21,6 +24,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -35,32 +39,47 @@ const char kWindowClass[] = "korvan";
 // How long a window manager may take to carry out a switch to or from fullscreen.
 constexpr Uint32 kSwitchTimeoutMs = 1000;
 
-// The shown picture (black before the first), with a box drawn in the window over it, as the
-// texture's X-R-G-B words.
+// The shown picture (black before the first), with a box drawn in the window over it, as
+// X-R-G-B words.
+void FillPicture(std::uint8_t* pBytes, int nPitch)
+{
+    if (g_State.bHasPicture)
+        ShownWords(WordOrder::Xrgb, pBytes, nPitch);
+    else
+        std::memset(pBytes, 0, static_cast<std::size_t>(nPitch) * kScreenHeight);
+    DrawBoxOverPicture(pBytes, nPitch);
+}
+
 bool UploadPicture()
 {
     void* pPixels = nullptr;
     int nPitch = 0;
     if (SDL_LockTexture(g_State.pTexture, nullptr, &pPixels, &nPitch) != 0)
         return false;
-    auto* pBytes = static_cast<std::uint8_t*>(pPixels);
-    if (g_State.bHasPicture)
-        ShownWords(WordOrder::Xrgb, pBytes, nPitch);
-    else
-        std::memset(pBytes, 0, static_cast<std::size_t>(nPitch) * kScreenHeight);
-    DrawBoxOverPicture(pBytes, nPitch);
+    FillPicture(static_cast<std::uint8_t*>(pPixels), nPitch);
     SDL_UnlockTexture(g_State.pTexture);
     return true;
 }
 
 // Sharp scaling. Nearest-neighbour alone to a size that is no whole multiple of 640x480 draws
 // the source pixels unevenly (at 2.25 screen pixels each: columns 2, 2, 2 and 3 wide), and
-// linear filtering alone blurs every pixel into its neighbours. So the picture is first
-// enlarged by nearest-neighbour to the smallest whole multiple at or above the size shown (a
-// target texture, 3x for 1920x1080), and that is filtered linearly down to the size shown:
-// each source pixel keeps its exact share of the screen, and only the edge between two of them
-// is blended, over at most one screen pixel (as Chocolate Doom and many emulators do). At a
-// whole-number scale there is nothing to blend, and the picture is drawn straight, nearest.
+// linear filtering alone blurs every pixel into its neighbours. Sharp scaling gives each
+// source pixel its exact share of the screen, and blends only the edge between two of them,
+// over at most one screen pixel (as Chocolate Doom and many emulators do). It is done one of
+// two ways, which the renderer decides (ScalesOnCpu):
+// - by the renderer: the picture is enlarged by nearest-neighbour to the smallest whole
+//   multiple at or above the size shown (a target texture, 3x for 1920x1080), and that is
+//   filtered linearly down to the size shown. On a GPU that costs the CPU nothing.
+// - on the CPU, where the renderer draws in software (SDL's own, or Mesa's software GL): there
+//   the renderer's two passes over a picture of 1920x1440 are the CPU's work as well, and cost
+//   it many times what scaling the picture directly does. It is scaled instead by exact area
+//   coverage (CAreaScaler), straight into a streaming texture of the size shown, which is
+//   drawn 1:1 (on X11 by SDL's own renderer, a plain copy: TakeSoftwareRenderer). That is
+//   also the nearer of the two to exact (the renderer's filtering rounds its positions and
+//   weights).
+// At a whole-number scale there is nothing to blend, and the picture is drawn straight,
+// nearest. Below 1x (a small window) it is always the renderer's way: a copy of the picture
+// at 1x, filtered down.
 // `--scale integer` leaves the scale whole (SDL_RenderSetIntegerScale), `--scale nearest`
 // draws straight at any scale.
 //
@@ -78,27 +97,25 @@ int SharpMultiple()
     const int nSource = bWidthLimits ? kScreenWidth : kScreenHeight;
     if (nShown % nSource == 0)
         return 0;
-    const int nMultiple = (nShown + nSource - 1) / nSource;
-    // A renderer's largest texture bounds it (16384 is common; an 8K screen needs 9x, 5760
-    // wide). Where it would not hold, the picture is drawn straight: a smaller multiple would
-    // be filtered up, and blurred.
-    SDL_RendererInfo info;
-    if (SDL_GetRendererInfo(g_State.pRenderer, &info) == 0 && info.max_texture_width > 0 &&
-        (nMultiple * kScreenWidth > info.max_texture_width || nMultiple * kScreenHeight > info.max_texture_height))
-        return 0;
-    return nMultiple;
+    return (nShown + nSource - 1) / nSource;
 }
 
 // The picture enlarged `nMultiple` times by nearest-neighbour, for linear filtering down to the
-// size shown; nullptr where the renderer has no target textures (it is drawn straight then).
-// Made again only when the multiple changes (a resize, a switch).
+// size shown; nullptr where the renderer has no target textures, or none that large (a
+// renderer's largest texture, 16384 wide on many, bounds it: an 8K screen needs 9x, 5760
+// wide), and the picture is drawn straight: a smaller multiple would be filtered up, and
+// blurred. Made again only when the multiple changes (a resize, a switch).
 SDL_Texture* EnlargedPicture(int nMultiple)
 {
     if (nMultiple != g_State.nEnlargedMultiple) {
         if (g_State.pEnlarged)
             SDL_DestroyTexture(g_State.pEnlarged);
-        g_State.pEnlarged = SDL_CreateTexture(g_State.pRenderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET,
-                                              nMultiple * kScreenWidth, nMultiple * kScreenHeight);
+        g_State.pEnlarged = nullptr;
+        SDL_RendererInfo info;
+        if (SDL_GetRendererInfo(g_State.pRenderer, &info) != 0 || info.max_texture_width <= 0 ||
+            (nMultiple * kScreenWidth <= info.max_texture_width && nMultiple * kScreenHeight <= info.max_texture_height))
+            g_State.pEnlarged = SDL_CreateTexture(g_State.pRenderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET,
+                                                  nMultiple * kScreenWidth, nMultiple * kScreenHeight);
         g_State.nEnlargedMultiple = nMultiple;
         g_State.bEnlargedCurrent = false;
         if (g_State.pEnlarged)
@@ -115,27 +132,123 @@ SDL_Texture* EnlargedPicture(int nMultiple)
     return g_State.pEnlarged;
 }
 
+// The size the picture is shown at, in output pixels, as the renderer's letterbox lays it out
+// (SDL_RenderSetLogicalSize: the side that limits it whole, the other its 4:3 share rounded
+// down in SDL's own float maths, or the whole output where the two aspects all but agree).
+bool ShownSize(int& nWidth, int& nHeight)
+{
+    if (SDL_GetRendererOutputSize(g_State.pRenderer, &nWidth, &nHeight) != 0 || nWidth <= 0 || nHeight <= 0)
+        return false;
+    const float fWanted = static_cast<float>(kScreenWidth) / kScreenHeight;
+    const float fReal = static_cast<float>(nWidth) / static_cast<float>(nHeight);
+    if (std::fabs(fWanted - fReal) < 0.0001f)
+        return true;
+    if (fWanted > fReal)
+        nHeight = static_cast<int>(std::floor(kScreenHeight * (static_cast<float>(nWidth) / kScreenWidth)));
+    else
+        nWidth = static_cast<int>(std::floor(kScreenWidth * (static_cast<float>(nHeight) / kScreenHeight)));
+    return true;
+}
+
+// The picture scaled on the CPU to the size shown, or nullptr where no texture of that size can
+// be had (it is drawn straight then). The texture and the scaler's tables are made again when
+// that size changes (a resize, a switch).
+SDL_Texture* ScaledPicture()
+{
+    int nWidth = 0;
+    int nHeight = 0;
+    if (!ShownSize(nWidth, nHeight))
+        return nullptr;
+    if (nWidth != g_State.nScaledWidth || nHeight != g_State.nScaledHeight) {
+        if (g_State.pScaled)
+            SDL_DestroyTexture(g_State.pScaled);
+        g_State.pScaled = SDL_CreateTexture(g_State.pRenderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                            nWidth, nHeight);
+        g_State.nScaledWidth = nWidth;
+        g_State.nScaledHeight = nHeight;
+        g_State.bScaledCurrent = false;
+        if (!g_State.pScaled)
+            return nullptr;
+        SDL_SetTextureScaleMode(g_State.pScaled, SDL_ScaleModeNearest);
+        g_State.scaler.Resize(kScreenWidth, kScreenHeight, nWidth, nHeight);
+        g_State.picture.resize(static_cast<std::size_t>(kScreenWidth) * kScreenHeight);
+    }
+    if (g_State.pScaled && !g_State.bScaledCurrent) {
+        void* pPixels = nullptr;
+        int nPitch = 0;
+        if (SDL_LockTexture(g_State.pScaled, nullptr, &pPixels, &nPitch) != 0)
+            return nullptr;
+        auto* pPicture = reinterpret_cast<std::uint8_t*>(g_State.picture.data());
+        FillPicture(pPicture, kScreenWidth * 4);
+        g_State.scaler.Scale(pPicture, kScreenWidth * 4, static_cast<std::uint8_t*>(pPixels), nPitch);
+        SDL_UnlockTexture(g_State.pScaled);
+        g_State.bScaledCurrent = true;
+    }
+    return g_State.pScaled;
+}
+
+// Draws `pScaled` 1:1 over the letterbox. The renderer's logical size would turn a copy to its
+// whole viewport into one of whole logical pixels, a pixel short at some sizes, so the copy is
+// given the shown size in output pixels, divided by the scale. SDL multiplies that back and
+// its own renderer rounds it down, a pixel short again wherever the float maths lands just
+// below (1920x754, 3% of sizes): a hundredth of a pixel more lands on the size itself, and
+// leaves a GL renderer's pixels and texels where they were.
+void DrawScaled()
+{
+    constexpr float kOver = 0.01f;
+    float fScaleX = 1;
+    float fScaleY = 1;
+    SDL_RenderGetScale(g_State.pRenderer, &fScaleX, &fScaleY);
+    const SDL_FRect shown{0, 0, (static_cast<float>(g_State.nScaledWidth) + kOver) / fScaleX,
+                          (static_cast<float>(g_State.nScaledHeight) + kOver) / fScaleY};
+    SDL_RenderCopyF(g_State.pRenderer, g_State.pScaled, nullptr, &shown);
+}
+
+// The texture to draw at the size shown, brought up to date; nullptr while there is nothing to
+// show.
+SDL_Texture* ShownTexture()
+{
+    const bool bAnything = g_State.bHasPicture || IsBoxInMainWindow();
+    const int nMultiple = SharpMultiple();
+    if (bAnything && nMultiple > 1 && g_State.bScaleOnCpu) {
+        if (SDL_Texture* pScaled = ScaledPicture())
+            return pScaled;
+    }
+    if (!g_State.bTextureCurrent && bAnything) {
+        g_State.bTextureCurrent = UploadPicture();
+        g_State.bEnlargedCurrent = false;
+    }
+    if (!g_State.bTextureCurrent)
+        return nullptr;
+    if (nMultiple) {
+        if (SDL_Texture* pEnlarged = EnlargedPicture(nMultiple))
+            return pEnlarged;
+    }
+    return g_State.pTexture;
+}
+
 }  // namespace
 
-// Draws the texture again, uploaded anew only when what it should hold changed.
+// What the window should show changed: the picture is converted (and scaled) anew when it is
+// next drawn.
+void PictureChanged()
+{
+    g_State.bTextureCurrent = false;
+    g_State.bScaledCurrent = false;
+}
+
+// Draws the window again; the picture is converted (and scaled) anew only when what it should
+// show changed, or the size it is shown at.
 void Redraw()
 {
     if (!g_State.pRenderer)
         return;
-    if (!g_State.bTextureCurrent && (g_State.bHasPicture || IsBoxInMainWindow())) {
-        g_State.bTextureCurrent = UploadPicture();
-        g_State.bEnlargedCurrent = false;
-    }
-    SDL_Texture* pShown = g_State.pTexture;
-    if (g_State.bTextureCurrent) {
-        if (const int nMultiple = SharpMultiple()) {
-            if (SDL_Texture* pEnlarged = EnlargedPicture(nMultiple))
-                pShown = pEnlarged;
-        }
-    }
+    SDL_Texture* pShown = ShownTexture();  // first: enlarging draws into a target of its own
     SDL_SetRenderDrawColor(g_State.pRenderer, 0, 0, 0, 255);
     SDL_RenderClear(g_State.pRenderer);
-    if (g_State.bTextureCurrent)
+    if (pShown && pShown == g_State.pScaled)
+        DrawScaled();
+    else if (pShown)
         SDL_RenderCopy(g_State.pRenderer, pShown, nullptr, nullptr);
     SDL_RenderPresent(g_State.pRenderer);
 }
@@ -172,6 +285,62 @@ SDL_Renderer* CreateRenderer()
     if (SDL_Renderer* pRenderer = SDL_CreateRenderer(g_State.pWindow, -1, SDL_RENDERER_ACCELERATED))
         return pRenderer;
     return SDL_CreateRenderer(g_State.pWindow, -1, SDL_RENDERER_SOFTWARE);
+}
+
+// Whether the renderer draws in software: SDL's own, or an OpenGL whose renderer is one of
+// Mesa's software rasterizers (llvmpipe, softpipe, and swrast, which calls itself "Software
+// Rasterizer"). Asked right after the renderer is made, while its GL context is current.
+bool RendersInSoftware(SDL_Renderer* pRenderer)
+{
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(pRenderer, &info) != 0)
+        return false;
+    if (info.flags & SDL_RENDERER_SOFTWARE)
+        return true;
+    if (std::strncmp(info.name, "opengl", 6) != 0)
+        return false;
+    constexpr unsigned kGlRenderer = 0x1F01;  // GL_RENDERER, without SDL_opengl.h's whole API
+    using GetString = const unsigned char* (*)(unsigned);
+    const auto glGetString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const auto* pszRenderer = glGetString ? reinterpret_cast<const char*>(glGetString(kGlRenderer)) : nullptr;
+    if (!pszRenderer)
+        return false;
+    for (const char* pszSoftware : {"llvmpipe", "softpipe", "Software Rasterizer"}) {
+        if (std::strstr(pszRenderer, pszSoftware))
+            return true;
+    }
+    return false;
+}
+
+// Whether sharp scaling is done on the CPU (see SharpMultiple): where the renderer draws in
+// software. KORVAN_SCALER=gpu or cpu forces either way; it is for the tests and the benchmarks,
+// not documented for users.
+bool ScalesOnCpu(bool bRendersInSoftware)
+{
+    const char* pszForced = std::getenv("KORVAN_SCALER");
+    if (pszForced && std::strcmp(pszForced, "cpu") == 0)
+        return true;
+    if (pszForced && std::strcmp(pszForced, "gpu") == 0)
+        return false;
+    return bRendersInSoftware;
+}
+
+// With the picture scaled on the CPU, a software GL is left only to copy it into the window:
+// an upload and a textured draw of the whole picture, which cost it more than the scaling
+// itself. On X11 SDL's own renderer does that as a plain copy into the window's image in
+// shared memory (its framebuffer straight to the X server, not through GL), and is taken
+// instead; but not where the GL waits for the display's refresh, as SDL's own cannot.
+void TakeSoftwareRenderer()
+{
+    SDL_RendererInfo info;
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") != 0 || SDL_GetRendererInfo(g_State.pRenderer, &info) != 0 ||
+        (info.flags & (SDL_RENDERER_SOFTWARE | SDL_RENDERER_PRESENTVSYNC)))
+        return;
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+    SDL_DestroyRenderer(g_State.pRenderer);
+    g_State.pRenderer = SDL_CreateRenderer(g_State.pWindow, -1, SDL_RENDERER_SOFTWARE);
+    if (!g_State.pRenderer)
+        g_State.pRenderer = CreateRenderer();
 }
 
 // The size of the window for each state. Fullscreen takes the whole desktop up front as well:
@@ -307,6 +476,8 @@ void DestroyWindow()
         g_State.pBox->bDone = true;
     if (g_State.pEnlarged)
         SDL_DestroyTexture(g_State.pEnlarged);
+    if (g_State.pScaled)
+        SDL_DestroyTexture(g_State.pScaled);
     if (g_State.pTexture)
         SDL_DestroyTexture(g_State.pTexture);
     if (g_State.pRenderer)
@@ -315,6 +486,8 @@ void DestroyWindow()
         SDL_DestroyWindow(g_State.pWindow);
     g_State.pEnlarged = nullptr;
     g_State.nEnlargedMultiple = 0;
+    g_State.pScaled = nullptr;
+    g_State.nScaledWidth = g_State.nScaledHeight = 0;
     g_State.pTexture = nullptr;
     g_State.pRenderer = nullptr;
     g_State.pWindow = nullptr;
@@ -344,6 +517,13 @@ bool ShowWindow(const char* pszTitle, const SIconImage* pIcon, std::string& erro
     if (pIcon)
         SetIcon(*pIcon);
     g_State.pRenderer = CreateRenderer();
+    g_State.bScaleOnCpu = false;
+    if (g_State.pRenderer && g_State.options.scaling == Scaling::Sharp) {
+        const bool bRendersInSoftware = RendersInSoftware(g_State.pRenderer);
+        g_State.bScaleOnCpu = ScalesOnCpu(bRendersInSoftware);
+        if (g_State.bScaleOnCpu && bRendersInSoftware)
+            TakeSoftwareRenderer();
+    }
     if (g_State.pRenderer) {
         SDL_RenderSetLogicalSize(g_State.pRenderer, kScreenWidth, kScreenHeight);
         SDL_RenderSetIntegerScale(g_State.pRenderer,
@@ -383,7 +563,7 @@ void ShowPicture()
     if (!g_State.pWindow)
         return;
     g_State.bHasPicture = true;
-    g_State.bTextureCurrent = false;
+    PictureChanged();
     Redraw();
 }
 

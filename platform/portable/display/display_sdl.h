@@ -5,12 +5,15 @@
 // device data; nothing outside these files sees it.
 #pragma once
 
+#include "area_scaler.h"
 #include "display.h"
 #include "drawn_box.h"
 
 #include <SDL.h>
 
+#include <cstdint>
 #include <list>
+#include <vector>
 
 namespace portable::sdl {
 
@@ -33,10 +36,19 @@ struct CState {
     SDL_Window* pWindow = nullptr;
     SDL_Renderer* pRenderer = nullptr;
     SDL_Texture* pTexture = nullptr;
-    // Sharp scaling's: the picture enlarged by a whole multiple, filtered down when drawn.
+    // Sharp scaling by the renderer: the picture enlarged by a whole multiple, filtered down
+    // when drawn.
     SDL_Texture* pEnlarged = nullptr;
     int nEnlargedMultiple = 0;
     bool bEnlargedCurrent = false;  // it holds the texture's picture as it is now
+    // Sharp scaling on the CPU, where the renderer draws in software: the picture in memory,
+    // scaled into a texture of the size shown, drawn 1:1.
+    bool bScaleOnCpu = false;
+    std::vector<std::uint32_t> picture;  // X-R-G-B words, 640x480: the scaler's source
+    CAreaScaler scaler;
+    SDL_Texture* pScaled = nullptr;
+    int nScaledWidth = 0, nScaledHeight = 0;
+    bool bScaledCurrent = false;  // it holds the picture and the box over it as they are now
     bool bHasPicture = false;      // a flip showed a picture in this window: drawn again when exposed
     bool bTextureCurrent = false;  // the texture holds that picture and the box over it, if any
     bool bFullscreen = false;
@@ -58,6 +70,9 @@ void Redraw();
 void RedrawResized();
 // Switches the intro's window to or from fullscreen, carried out in full before it returns.
 void SetFullscreen(bool bFullscreen);
+// What the window should show changed (a flip, a box drawn in it came or went): its textures
+// are made anew when it is next drawn.
+void PictureChanged();
 
 // ---- display_sdl_input.cpp ----
 // Turns SDL's events into window messages; waits first for up to `waitMs` for one to come.

@@ -130,7 +130,7 @@ bool ShowDrawnBox(const char* pszText, const char* pszCaption)
     }
     g_State.boxes.push_back(std::move(up));
     g_State.pBox = &g_State.boxes.back();
-    g_State.bTextureCurrent = false;
+    PictureChanged();
     SDL_ShowCursor(SDL_ENABLE);
     if (bInMain)
         Redraw();
@@ -209,7 +209,7 @@ bool ShowBox(const char* pszText, const char* pszCaption)
     // The system's box runs a loop of its own and is answered when it returns.
     g_State.boxes.emplace_back().bDone = true;
     g_State.pBox = &g_State.boxes.back();
-    g_State.bTextureCurrent = false;
+    PictureChanged();
     return true;
 }
 
@@ -221,7 +221,7 @@ void CloseBox()
     CloseBoxWindow(*g_State.pBox);
     g_State.boxes.pop_back();
     g_State.pBox = g_State.boxes.empty() ? nullptr : &g_State.boxes.back();
-    g_State.bTextureCurrent = false;
+    PictureChanged();
     if (g_State.pWindow && bInMain)
         Redraw();
 }
