@@ -52,11 +52,17 @@ function start() {
 
 start();
 
-// Offline play and installing to the home screen: the service worker keeps the page's files.
-// It is registered once the page has loaded and the intro shows its first picture (or could
-// not start), so that its own start-up does not compete with the intro's. A page opened as a
-// file, or where the browser allows no service worker, just plays online.
-if ('serviceWorker' in navigator && /^https?:$/.test(location.protocol)) {
-  Promise.all([new Promise((resolve) => window.addEventListener('load', resolve)), introStarted])
-    .then(() => navigator.serviceWorker.register('sw.js')).catch(() => {});
-}
+// Installing to the home screen and offline play: the manifest, and the service worker that
+// keeps the page's files. Both wait until the page has loaded and the intro shows its first
+// picture (or could not start), so that the browser's work on them (reading the manifest,
+// fetching its icons to judge the page installable, starting the service worker) does not
+// compete with the intro's start-up. A page opened as a file, or where the browser allows no
+// service worker, just plays online.
+Promise.all([new Promise((resolve) => window.addEventListener('load', resolve)), introStarted])
+  .then(() => {
+    document.head.append(Object.assign(document.createElement('link'),
+                                       { rel: 'manifest', href: 'manifest.webmanifest' }));
+    if ('serviceWorker' in navigator && /^https?:$/.test(location.protocol))
+      return navigator.serviceWorker.register('sw.js');
+    return null;
+  }).catch(() => {});
