@@ -1,6 +1,7 @@
 // The SDL2 display of the portable platform; with its input, boxes and server connection
-// (display_sdl_input.cpp, _boxes.cpp, _server.cpp), the only code that includes SDL. The emulated 640x480 screen is a streaming texture in the renderer's
-// own 32-bit format: each flipped picture is converted once, straight into it (present.cpp;
+// (display_sdl_input.cpp, _boxes.cpp, _server.cpp), the only code that includes SDL. The
+// emulated 640x480 screen is a streaming texture in the renderer's own 32-bit format: each
+// flipped picture is converted once, straight into it (present.cpp;
 // SDL's own conversion costs more than the rest of a present), kept there for redraws, and
 // drawn scaled to fit with 4:3 kept (black bars); the renderer's logical size does the
 // letterboxing in output pixels, so HiDPI stays sharp. How it is scaled (sharp, integer,
